@@ -1,0 +1,54 @@
+#pragma once
+// The data module: owns the program's one database connection.
+#include <QObject>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <memory>
+
+class TDM : public QObject
+{
+    Q_OBJECT
+public:
+    // Opens (or creates from the bundled seed) "Data/nqbnorvik.dat" under
+    // workingDir; an empty workingDir means the process's current directory.
+    explicit TDM(const QString &workingDir = {}, QObject *parent = nullptr);
+    ~TDM() override;
+
+    // The one connection, named "ACon".
+    QSqlDatabase ACon() const;
+    static QString connectionName();
+
+    // Shared query holding the result of the last food search.
+    QSqlQuery &AQSearchFood();
+
+    bool isOpen() const;
+    QString databasePath() const { return m_path; }
+    // Why the database could not be opened (empty when it is open).
+    QString openError() const { return m_openError; }
+    // Set when the file was missing and was created from the seed: a one-line notice.
+    QString creationNotice() const { return m_creationNotice; }
+
+    // The data module of this run (nullptr before it is created).
+    static TDM *instance();
+
+private:
+    void open();
+
+    QString m_workingDir;
+    QString m_path;
+    QString m_openError;
+    QString m_creationNotice;
+    std::unique_ptr<QSqlQuery> m_searchFood;
+};
+
+// Short access as the windows use it: DM()->ACon().
+inline TDM *DM() { return TDM::instance(); }
+
+namespace nqb {
+// The connection of the running data module; an invalid database when none exists.
+QSqlDatabase db();
+// Creates a complete database file from the bundled seed at path (atomically:
+// built beside it and renamed into place). Returns an empty string or the error.
+QString createDatabaseFile(const QString &path);
+} // namespace nqb

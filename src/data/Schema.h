@@ -1,0 +1,40 @@
+#pragma once
+// Every table of the database, with its columns in their stored order.
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+namespace nqb {
+
+inline constexpr int kSchemaVersion = 1;
+
+struct TableDef {
+    QString name;
+    QStringList columns;     // all columns in stored order
+    QStringList createSql;   // CREATE statements (table first, then indexes/triggers)
+};
+
+// All tables (and the one view) of the schema, in creation order.
+const QList<TableDef> &schemaTables();
+const TableDef *findTable(const QString &name); // case-insensitive
+
+// Leading columns of the tables that carry a nutrient block.
+QStringList nutriLeading();          // Nutri_tb: 4
+QStringList cateNutriLeading();      // CateNutri_tb: 4
+QStringList planLeading();           // NQBNutri_tmp: 7
+QStringList cateSumLeading();        // CateNutriSum_tmp: 4
+QStringList drisStandLeading();      // DRIsStand_tb: 7
+
+// Weekday codes in WEEK columns, Sunday first.
+QStringList weekdayCodes();
+// The REMARK values of the five requirement rows in DRIs_tmp.
+QStringList requirementRowRemarks();
+
+// Creates every table and the fixed scratch rows on an empty database, inside
+// one transaction. Returns an empty string or the error text.
+QString createSchema(QSqlDatabase db);
+
+// Version stored in the file (0 when the version table is missing).
+int storedSchemaVersion(QSqlDatabase db);
+
+} // namespace nqb

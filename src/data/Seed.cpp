@@ -1,0 +1,75 @@
+#include "data/Seed.h"
+
+#include "data/Csv.h"
+#include "data/Schema.h"
+
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace nqb {
+
+namespace {
+
+// Seed tables in load order; each is ":/seed/<table>.csv" whose header names
+// the columns it fills.
+const char *const kSeedTables[] = {
+    "FoodKind_tb", "FoodKindSub_tb", "Nutri_tb", "Element_tb",
+};
+
+QString loadTable(QSqlDatabase db, const QString &table)
+{
+    QFile f(QStringLiteral(":/seed/%1.csv").arg(table));
+    if (!f.exists())
+        return {};
+    if (!f.open(QIODevice::ReadOnly))
+        return QStringLiteral("%1: %2").arg(table, f.errorString());
+    const QList<QStringList> rows = parseCsv(QString::fromUtf8(f.readAll()));
+    if (rows.isEmpty())
+        return {};
+    const TableDef *def = findTable(table);
+    if (!def)
+        return QStringLiteral("%1: unknown table").arg(table);
+    const QStringList header = rows.first();
+    for (const auto &c : header) {
+        if (!def->columns.contains(c, Qt::CaseInsensitive))
+            return QStringLiteral("%1: unknown column %2").arg(table, c);
+    }
+    QStringList marks;
+    for (int i = 0; i < header.size(); ++i)
+        marks << QStringLiteral("?");
+    QSqlQuery q(db);
+    if (!q.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                       .arg(table, header.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")))))
+        return QStringLiteral("%1: %2").arg(table, q.lastError().text());
+    for (int r = 1; r < rows.size(); ++r) {
+        const QStringList &row = rows[r];
+        if (row.size() != header.size())
+            return QStringLiteral("%1 line %2: %3 fields, expected %4").arg(table).arg(r + 1).arg(row.size()).arg(header.size());
+        for (int i = 0; i < row.size(); ++i)
+            q.bindValue(i, row[i].isEmpty() ? QVariant() : QVariant(row[i]));
+        if (!q.exec())
+            return QStringLiteral("%1 line %2: %3").arg(table).arg(r + 1).arg(q.lastError().text());
+    }
+    return {};
+}
+
+} // namespace
+
+QString populateSeed(QSqlDatabase db)
+{
+    if (!db.transaction())
+        return db.lastError().text();
+    for (const char *t : kSeedTables) {
+        const QString err = loadTable(db, QString::fromLatin1(t));
+        if (!err.isEmpty()) {
+            db.rollback();
+            return err;
+        }
+    }
+    if (!db.commit())
+        return db.lastError().text();
+    return {};
+}
+
+} // namespace nqb

@@ -3,6 +3,7 @@
 #include "data/Csv.h"
 #include "data/Schema.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -11,17 +12,10 @@ namespace nqb {
 
 namespace {
 
-// Seed tables in load order; each is ":/seed/<table>.csv" whose header names
-// the columns it fills.
-const char *const kSeedTables[] = {
-    "FoodKind_tb", "FoodKindSub_tb", "Nutri_tb", "Element_tb",
-};
-
-QString loadTable(QSqlDatabase db, const QString &table)
+// Loads one seed file into its table; the file's header names the columns it fills.
+QString loadFile(QSqlDatabase db, const QString &table, const QString &path)
 {
-    QFile f(QStringLiteral(":/seed/%1.csv").arg(table));
-    if (!f.exists())
-        return {};
+    QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return QStringLiteral("%1: %2").arg(table, f.errorString());
     const QList<QStringList> rows = parseCsv(QString::fromUtf8(f.readAll()));
@@ -60,11 +54,23 @@ QString populateSeed(QSqlDatabase db)
 {
     if (!db.transaction())
         return db.lastError().text();
-    for (const char *t : kSeedTables) {
-        const QString err = loadTable(db, QString::fromLatin1(t));
-        if (!err.isEmpty()) {
-            db.rollback();
-            return err;
+    // Tables load in schema order (dishes before their ingredient rows). Each
+    // table takes ":/seed/<table>.csv" and then any ":/seed/<table>.<part>.csv".
+    const QStringList files = QDir(QStringLiteral(":/seed")).entryList(QDir::Files, QDir::Name);
+    for (const auto &t : schemaTables()) {
+        QStringList mine;
+        for (const auto &f : files) {
+            if (f.compare(t.name + QStringLiteral(".csv"), Qt::CaseInsensitive) == 0)
+                mine.prepend(f);
+            else if (f.startsWith(t.name + QLatin1Char('.'), Qt::CaseInsensitive) && f.endsWith(QLatin1String(".csv")))
+                mine.append(f);
+        }
+        for (const auto &f : mine) {
+            const QString err = loadFile(db, t.name, QStringLiteral(":/seed/") + f);
+            if (!err.isEmpty()) {
+                db.rollback();
+                return err;
+            }
         }
     }
     if (!db.commit())

@@ -10,7 +10,9 @@ namespace nqb {
 QChar PinyinInitial(const QByteArray &gbkPair);
 
 // Initials of a text: ASCII characters are kept as they are, every Chinese
-// character gives its initial letter (土豆丝 -> TDS, A1牛奶 -> A1NN).
+// character gives its initial letter (土豆丝 -> TDS, A1牛奶 -> A1NN). Full-width
+// digits and letters give their ASCII form; characters without an initial
+// (full-width punctuation, symbols) give nothing: 稻米（代表值） -> DMDBZ.
 QString PinyinInitials(const QString &text);
 
 } // namespace nqb

@@ -1,0 +1,426 @@
+#include "data/FunctionUnit.h"
+
+#include "data/DataModule.h"
+#include "data/NutrientBlocks.h"
+#include "data/Schema.h"
+
+#include <QObject>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <algorithm>
+#include <vector>
+
+namespace nqb {
+
+namespace {
+
+bool fail(QString *error, const QString &text)
+{
+    if (error)
+        *error = text.isEmpty() ? QObject::tr("数据库操作失败。") : text;
+    return false;
+}
+
+bool fail(QString *error, const QSqlQuery &q)
+{
+    return fail(error, q.lastError().text());
+}
+
+void clearError(QString *error)
+{
+    if (error)
+        error->clear();
+}
+
+bool run(QSqlQuery &q, const QString &sql, const QVariantList &binds, QString *error)
+{
+    if (!q.prepare(sql))
+        return fail(error, q);
+    for (const QVariant &v : binds)
+        q.addBindValue(v);
+    if (!q.exec())
+        return fail(error, q);
+    return true;
+}
+
+// Column index of field in the result of q, or -1 with the error set.
+int fieldIndex(const QSqlQuery &q, const QString &field, QString *error)
+{
+    const int i = q.record().indexOf(field);
+    if (i < 0)
+        fail(error, QObject::tr("查询结果中没有字段 %1。").arg(field));
+    return i;
+}
+
+// A write of several statements that either happens whole or not at all. A
+// savepoint nests inside a transaction the caller may already hold.
+class WriteScope
+{
+public:
+    explicit WriteScope(QSqlDatabase db)
+        : m_query(db)
+    {
+        m_open = m_query.exec(QStringLiteral("SAVEPOINT nqb_helper"));
+    }
+    ~WriteScope()
+    {
+        if (m_open) {
+            m_query.exec(QStringLiteral("ROLLBACK TO nqb_helper"));
+            m_query.exec(QStringLiteral("RELEASE nqb_helper"));
+        }
+    }
+    bool isOpen() const { return m_open; }
+    QString error() const { return m_query.lastError().text(); }
+    bool commit()
+    {
+        m_open = !m_query.exec(QStringLiteral("RELEASE nqb_helper"));
+        return !m_open;
+    }
+
+private:
+    QSqlQuery m_query;
+    bool m_open = false;
+};
+
+// "007" -> 7; false for anything that is not a run of ASCII digits.
+bool readNumber(const QString &text, qint64 *value)
+{
+    if (text.isEmpty() || text.size() > 9)
+        return false;
+    qint64 v = 0;
+    for (const QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+        v = v * 10 + (c.unicode() - '0');
+    }
+    *value = v;
+    return true;
+}
+
+// The smallest positive number not in used: the numbers are walked in
+// ascending order with a candidate that starts at 1 and grows each time it
+// is met. The table order of the rows plays no part.
+qint64 smallestFree(std::vector<qint64> used)
+{
+    std::sort(used.begin(), used.end());
+    qint64 candidate = 1;
+    for (const qint64 n : used) {
+        if (n == candidate)
+            ++candidate;
+    }
+    return candidate;
+}
+
+QString likeEscaped(const QString &text)
+{
+    QString s = text;
+    s.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    s.replace(QLatin1Char('%'), QLatin1String("\\%"));
+    s.replace(QLatin1Char('_'), QLatin1String("\\_"));
+    return s;
+}
+
+} // namespace
+
+bool ClearTable(const QString &table, QString *error)
+{
+    clearError(error);
+    const TableDef *def = findTable(table);
+    if (!def)
+        return fail(error, QObject::tr("没有数据表 %1。").arg(table));
+    if (def->createSql.value(0).startsWith(QLatin1String("CREATE VIEW"), Qt::CaseInsensitive))
+        return fail(error, QObject::tr("%1 是视图，不能清空。").arg(def->name));
+    QSqlQuery q(db());
+    if (!q.exec(QStringLiteral("DELETE FROM ") + def->name))
+        return fail(error, q);
+    return true;
+}
+
+bool SearchFood(const QString &table, const QString &text, QString *error)
+{
+    clearError(error);
+    QString name;
+    for (const char *t : {"Nutri_tb", "CateNutri_tb"}) {
+        if (table.compare(QLatin1String(t), Qt::CaseInsensitive) == 0)
+            name = QLatin1String(t);
+    }
+    if (name.isEmpty())
+        return fail(error, QObject::tr("不能在数据表 %1 中查找食物。").arg(table));
+    if (!DM())
+        return fail(error, QObject::tr("数据库未打开。"));
+    QSqlQuery &q = DM()->AQSearchFood();
+    q.finish();
+    const QString pattern = QLatin1Char('%') + likeEscaped(text) + QLatin1Char('%');
+    return run(q,
+               QStringLiteral("SELECT * FROM %1 WHERE FoodName LIKE ? ESCAPE '\\' OR PYJM LIKE ? ESCAPE '\\'")
+                   .arg(name),
+               {pattern, pattern}, error);
+}
+
+QList<FoodTreeNode> FoodTreeNodes(QString *error)
+{
+    clearError(error);
+    QSqlQuery q(db());
+    if (!q.exec(QStringLiteral("SELECT FoodGroup FROM FoodKind_tb ORDER BY rowid"))) {
+        fail(error, q);
+        return {};
+    }
+    QList<FoodTreeNode> nodes;
+    while (q.next())
+        nodes.append({q.value(0).toString().trimmed(), {}});
+
+    if (!q.exec(QStringLiteral("SELECT FoodGroup, FoodGroupSub FROM FoodKindSub_tb ORDER BY rowid"))) {
+        fail(error, q);
+        return {};
+    }
+    QList<QPair<QString, QString>> subs;
+    while (q.next())
+        subs.append({q.value(0).toString(), q.value(1).toString().trimmed()});
+
+    // A sub-group belongs to every group whose text starts with its group number.
+    for (FoodTreeNode &node : nodes) {
+        const QString group = node.text.left(2);
+        for (const auto &sub : subs) {
+            if (sub.first.startsWith(group, Qt::CaseInsensitive))
+                node.children.append(sub.second);
+        }
+    }
+    return nodes;
+}
+
+QStringList DishTreeLabels(QString *error)
+{
+    clearError(error);
+    QSqlQuery q(db());
+    if (!q.exec(QStringLiteral("SELECT k.KINDID, k.KINDNAME, "
+                               "(SELECT COUNT(*) FROM CateNutri_tb c WHERE c.KINDNAME = k.KINDNAME) "
+                               "FROM CateKind_tb k ORDER BY k.KINDID ASC"))) {
+        fail(error, q);
+        return {};
+    }
+    QStringList labels;
+    while (q.next()) {
+        labels << QStringLiteral("%1-%2 [%3]")
+                      .arg(q.value(0).toString().trimmed(), q.value(1).toString().trimmed())
+                      .arg(q.value(2).toInt());
+    }
+    return labels;
+}
+
+QString CodePrefix(const QString &nodeText, const QString &parentText)
+{
+    if (parentText.isEmpty())
+        return nodeText.left(3);
+    return parentText.left(3) + nodeText.left(2);
+}
+
+QStringList DishKindItems(QString *error)
+{
+    clearError(error);
+    QSqlQuery q(db());
+    if (!q.exec(QStringLiteral("SELECT KINDID, KINDNAME FROM CateKind_tb ORDER BY KINDID ASC"))) {
+        fail(error, q);
+        return {};
+    }
+    QStringList items;
+    while (q.next())
+        items << q.value(0).toString().trimmed() + QLatin1Char('-') + q.value(1).toString().trimmed();
+    return items;
+}
+
+QStringList ElementNames(QString *error)
+{
+    clearError(error);
+    QSqlQuery q(db());
+    if (!q.exec(QStringLiteral("SELECT ElementName FROM Element_tb ORDER BY rowid"))) {
+        fail(error, q);
+        return {};
+    }
+    QStringList names;
+    while (q.next())
+        names << q.value(0).toString().trimmed();
+    return names;
+}
+
+QString ElementColumnFor(const QString &comboText, QString *error)
+{
+    clearError(error);
+    const QString none = QStringLiteral("none");
+    QSqlQuery q(db());
+    // The names are offered trimmed, so they are looked up trimmed as well.
+    if (!run(q, QStringLiteral("SELECT DataBaseID FROM Element_tb WHERE trim(ElementName) = ?"),
+             {comboText.trimmed()}, error))
+        return none;
+    if (!q.next())
+        return none;
+    return q.value(0).toString().trimmed();
+}
+
+bool FillStrGridTmp(QSqlQuery &dataset, const QString &field, QString *error)
+{
+    clearError(error);
+    if (!dataset.isActive() || !dataset.isSelect())
+        return fail(error, QObject::tr("没有可用的查询结果。"));
+    const int column = fieldIndex(dataset, field, error);
+    if (column < 0)
+        return false;
+
+    WriteScope scope(db());
+    if (!scope.isOpen())
+        return fail(error, scope.error());
+    QSqlQuery q(db());
+    if (!q.exec(QStringLiteral("DELETE FROM StrGrid_tmp")))
+        return fail(error, q);
+    if (!q.prepare(QStringLiteral("INSERT INTO StrGrid_tmp (TmpID) VALUES (?)")))
+        return fail(error, q);
+    // A fresh query stands before its first row; one already on a row starts there.
+    bool onRow = dataset.isValid() || dataset.next();
+    while (onRow) {
+        q.bindValue(0, dataset.value(column).toString());
+        if (!q.exec())
+            return fail(error, q);
+        onRow = dataset.next();
+    }
+    if (dataset.lastError().isValid())
+        return fail(error, dataset.lastError().text());
+    if (!scope.commit())
+        return fail(error, scope.error());
+    return true;
+}
+
+bool FillStrGridTmp(const QString &sql, const QVariantList &binds, const QString &field, QString *error)
+{
+    clearError(error);
+    QSqlQuery q(db());
+    q.setForwardOnly(true);
+    if (!run(q, sql, binds, error))
+        return false;
+    return FillStrGridTmp(q, field, error);
+}
+
+QStringList PickGridValues(const QString &sql, const QVariantList &binds, const QString &field, QString *error)
+{
+    clearError(error);
+    QSqlQuery q(db());
+    q.setForwardOnly(true);
+    if (!run(q, sql, binds, error))
+        return {};
+    const int column = fieldIndex(q, field, error);
+    if (column < 0)
+        return {};
+    QStringList values;
+    while (q.next())
+        values << q.value(column).toString();
+    if (q.lastError().isValid()) {
+        fail(error, q);
+        return {};
+    }
+    return values;
+}
+
+QList<PickRow> PickGridRows(const QStringList &names)
+{
+    QList<PickRow> rows;
+    for (qsizetype i = 0; i < names.size(); i += 2)
+        rows.append({names.at(i), names.value(i + 1)});
+    if (rows.isEmpty())
+        rows.append(PickRow{});
+    return rows;
+}
+
+QString pickListNameField(PickTable table)
+{
+    return table == PickTable::Foods ? QStringLiteral("FoodName") : QStringLiteral("FOODNAME");
+}
+
+QString PickListSortStatement(PickTable table, const QString &column, PickFallbackOrder fallback, QString *error)
+{
+    clearError(error);
+    const bool foods = table == PickTable::Foods;
+    const QString t = foods ? QStringLiteral("Nutri_tb") : QStringLiteral("CateNutri_tb");
+    const QString id = t + (foods ? QStringLiteral(".Code") : QStringLiteral(".FOODID"));
+    const QString name = t + QLatin1Char('.') + pickListNameField(table);
+    const QString base = QStringLiteral("SELECT %1 FROM StrGrid_tmp, %2 WHERE StrGrid_tmp.TmpID = %3 ORDER BY  ")
+                             .arg(name, t, id);
+    const QString fallbackColumn = fallback == PickFallbackOrder::Name ? name : id;
+    if (column.trimmed().compare(QLatin1String("none"), Qt::CaseInsensitive) == 0)
+        return base + fallbackColumn + QStringLiteral(" ASC");
+
+    // Only a nutrient column of the composition block (the columns Element_tb
+    // offers) ever reaches the statement, spelled as the schema spells it.
+    const int index = compositionIndex(column.trimmed());
+    if (index < 0) {
+        fail(error, QObject::tr("%1 不是可用于排序的营养素。").arg(column));
+        return {};
+    }
+    // Equal contents keep the fallback order, so the list does not shuffle.
+    return base + t + QLatin1Char('.') + QLatin1String(compositionBlock()[index].column) + QStringLiteral(" DESC, ")
+           + fallbackColumn + QStringLiteral(" ASC");
+}
+
+QString NextDishID(const QString &kindName, QString *error)
+{
+    clearError(error);
+    QSqlQuery q(db());
+    if (!run(q, QStringLiteral("SELECT KINDID FROM CateKind_tb WHERE KINDNAME = ?"), {kindName}, error))
+        return {};
+    if (!q.next()) {
+        fail(error, QObject::tr("没有名为“%1”的菜肴类别。").arg(kindName));
+        return {};
+    }
+    const QString prefix = q.value(0).toString().trimmed();
+    const QString head = prefix + QLatin1Char('-');
+
+    // The dishes of the category, and any dish whose identifier already carries
+    // the category's prefix: a new identifier must not collide with either.
+    if (!run(q,
+             QStringLiteral("SELECT FOODID FROM CateNutri_tb WHERE KINDNAME = ? OR substr(FOODID, 1, ?) = ?"),
+             {kindName, int(head.size()), head}, error))
+        return {};
+    std::vector<qint64> used;
+    while (q.next()) {
+        const QString id = q.value(0).toString().trimmed();
+        // The sequence number follows the category identifier and its hyphen.
+        const qsizetype hyphen = id.indexOf(QLatin1Char('-'));
+        qint64 n = 0;
+        if (hyphen < 0 || !readNumber(id.mid(hyphen + 1), &n)) {
+            fail(error, QObject::tr("菜肴编号“%1”的序号不是数字，无法生成新的编号。").arg(id));
+            return {};
+        }
+        used.push_back(n);
+    }
+    if (q.lastError().isValid()) {
+        fail(error, q);
+        return {};
+    }
+    return head + QStringLiteral("%1").arg(smallestFree(used), 3, 10, QLatin1Char('0'));
+}
+
+QString NextKindID(QString *error)
+{
+    clearError(error);
+    QSqlQuery q(db());
+    if (!q.exec(QStringLiteral("SELECT KINDID FROM CateKind_tb"))) {
+        fail(error, q);
+        return {};
+    }
+    std::vector<qint64> used;
+    while (q.next()) {
+        const QString id = q.value(0).toString().trimmed();
+        qint64 n = 0;
+        if (!readNumber(id, &n)) {
+            fail(error, QObject::tr("菜肴类别编号“%1”不是数字，无法生成新的编号。").arg(id));
+            return {};
+        }
+        used.push_back(n);
+    }
+    if (q.lastError().isValid()) {
+        fail(error, q);
+        return {};
+    }
+    return QStringLiteral("%1").arg(smallestFree(used), 2, 10, QLatin1Char('0'));
+}
+
+} // namespace nqb

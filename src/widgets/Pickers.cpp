@@ -1,0 +1,133 @@
+#include "widgets/Pickers.h"
+
+#include "data/FunctionUnit.h"
+
+#include <QComboBox>
+#include <QSignalBlocker>
+#include <QTableWidget>
+#include <QTreeWidget>
+
+namespace nqb {
+
+bool FillFoodTree(QTreeWidget *tree, QString *error)
+{
+    QString err;
+    const QList<FoodTreeNode> nodes = FoodTreeNodes(&err);
+    if (!err.isEmpty()) {
+        if (error)
+            *error = err;
+        return false;
+    }
+    tree->clear();
+    for (const FoodTreeNode &node : nodes) {
+        auto *root = new QTreeWidgetItem(tree, {node.text});
+        for (const QString &child : node.children)
+            new QTreeWidgetItem(root, {child});
+    }
+    if (error)
+        error->clear();
+    return true;
+}
+
+bool FillDishTree(QTreeWidget *tree, QString *error)
+{
+    QString err;
+    const QStringList labels = DishTreeLabels(&err);
+    if (!err.isEmpty()) {
+        if (error)
+            *error = err;
+        return false;
+    }
+    tree->clear();
+    for (const QString &label : labels)
+        new QTreeWidgetItem(tree, {label});
+    if (error)
+        error->clear();
+    return true;
+}
+
+QString TreeCodePrefix(QTreeWidget *tree)
+{
+    if (!tree)
+        return {};
+    QTreeWidgetItem *node = tree->currentItem();
+    if (!node || !node->isSelected()) {
+        const QList<QTreeWidgetItem *> selected = tree->selectedItems();
+        node = selected.isEmpty() ? nullptr : selected.first();
+    }
+    if (!node)
+        return {};
+    return CodePrefix(node->text(0), node->parent() ? node->parent()->text(0) : QString());
+}
+
+namespace {
+
+bool fillCombo(QComboBox *combo, const QStringList &items, const QString &err, QString *error)
+{
+    if (!err.isEmpty()) {
+        if (error)
+            *error = err;
+        return false;
+    }
+    const QSignalBlocker blocker(combo);
+    const QString prompt = combo->isEditable() ? combo->currentText() : QString();
+    combo->clear();
+    combo->addItems(items);
+    combo->setCurrentIndex(-1);
+    if (combo->isEditable())
+        combo->setEditText(prompt);
+    if (error)
+        error->clear();
+    return true;
+}
+
+} // namespace
+
+bool FillDishKindCombo(QComboBox *combo, QString *error)
+{
+    QString err;
+    const QStringList items = DishKindItems(&err);
+    return fillCombo(combo, items, err, error);
+}
+
+bool FillElementCombo(QComboBox *combo, QString *error)
+{
+    QString err;
+    const QStringList names = ElementNames(&err);
+    return fillCombo(combo, names, err, error);
+}
+
+QString ElementColumn(QComboBox *combo, QString *error)
+{
+    return ElementColumnFor(combo ? combo->currentText() : QString(), error);
+}
+
+bool FillPickGrid(const QString &sql, const QVariantList &binds, const QString &field, QTableWidget *grid,
+                  QString *error)
+{
+    QString err;
+    const QStringList values = PickGridValues(sql, binds, field, &err);
+    if (!err.isEmpty()) {
+        if (error)
+            *error = err;
+        return false;
+    }
+    const QList<PickRow> rows = PickGridRows(values);
+    grid->clearContents();
+    grid->setColumnCount(2);
+    grid->setRowCount(int(rows.size()));
+    const auto cell = [](const QString &text) {
+        auto *item = new QTableWidgetItem(text);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        return item;
+    };
+    for (int r = 0; r < rows.size(); ++r) {
+        grid->setItem(r, 0, cell(rows.at(r).left));
+        grid->setItem(r, 1, cell(rows.at(r).right));
+    }
+    if (error)
+        error->clear();
+    return true;
+}
+
+} // namespace nqb

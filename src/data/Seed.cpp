@@ -1,7 +1,9 @@
 #include "data/Seed.h"
 
 #include "data/Csv.h"
+#include "data/Pinyin.h"
 #include "data/Schema.h"
+#include "foods/DishMath.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,6 +50,44 @@ QString loadFile(QSqlDatabase db, const QString &table, const QString &path)
     return {};
 }
 
+// Fills the empty pinyin initials of a food table from the names.
+QString fillPinyin(QSqlDatabase db, const QString &table, const QString &nameColumn)
+{
+    QSqlQuery sel(db);
+    if (!sel.exec(QStringLiteral("SELECT rowid, %1 FROM %2 WHERE PYJM IS NULL OR PYJM = ''").arg(nameColumn, table)))
+        return QStringLiteral("%1: %2").arg(table, sel.lastError().text());
+    QSqlQuery upd(db);
+    if (!upd.prepare(QStringLiteral("UPDATE %1 SET PYJM = ? WHERE rowid = ?").arg(table)))
+        return QStringLiteral("%1: %2").arg(table, upd.lastError().text());
+    while (sel.next()) {
+        upd.bindValue(0, PinyinInitials(sel.value(1).toString()));
+        upd.bindValue(1, sel.value(0));
+        if (!upd.exec())
+            return QStringLiteral("%1: %2").arg(table, upd.lastError().text());
+    }
+    return {};
+}
+
+// Completes the loaded rows: pinyin initials of every food and dish name, and
+// each dish's composition computed from its ingredients.
+QString completeSeed(QSqlDatabase db)
+{
+    static const char *const kNamed[][2] = {
+        {"Nutri_tb", "FoodName"},       {"CateNutri_tb", "FOODNAME"}, {"GlycemicIndex_tb", "FoodName"},
+        {"Amino_tb", "FoodName"},       {"Fatty_tb", "FoodName"},     {"OtherContent_tb", "FoodName"},
+        {"Isoflavone_tb", "FoodName"},
+    };
+    for (const auto &t : kNamed) {
+        const QString err = fillPinyin(db, QString::fromLatin1(t[0]), QString::fromLatin1(t[1]));
+        if (!err.isEmpty())
+            return err;
+    }
+    QString err;
+    if (!storeDishBlocks(db, &err))
+        return QStringLiteral("CateNutri_tb: %1").arg(err);
+    return {};
+}
+
 } // namespace
 
 QString populateSeed(QSqlDatabase db)
@@ -72,6 +112,11 @@ QString populateSeed(QSqlDatabase db)
                 return err;
             }
         }
+    }
+    const QString err = completeSeed(db);
+    if (!err.isEmpty()) {
+        db.rollback();
+        return err;
     }
     if (!db.commit())
         return db.lastError().text();

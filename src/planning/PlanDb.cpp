@@ -1,0 +1,176 @@
+#include "planning/PlanDb.h"
+
+#include "data/DataModule.h"
+#include "data/NumberFormat.h"
+
+#include <QObject>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace nqb::plandb {
+
+Transaction::Transaction()
+    : m_db(nqb::db())
+{
+}
+
+Transaction::~Transaction()
+{
+    rollback();
+}
+
+bool Transaction::begin(QString *error)
+{
+    if (!m_db.isValid() || !m_db.isOpen()) {
+        if (error)
+            *error = QObject::tr("数据库未打开。");
+        return false;
+    }
+    if (!m_db.transaction()) {
+        if (error)
+            *error = m_db.lastError().text();
+        return false;
+    }
+    m_active = true;
+    return true;
+}
+
+bool Transaction::commit(QString *error)
+{
+    if (!m_active)
+        return false;
+    if (!m_db.commit()) {
+        if (error)
+            *error = m_db.lastError().text();
+        rollback();
+        return false;
+    }
+    m_active = false;
+    return true;
+}
+
+void Transaction::rollback()
+{
+    if (m_active) {
+        m_db.rollback();
+        m_active = false;
+    }
+}
+
+QString errorText(const QSqlQuery &q)
+{
+    const QSqlError e = q.lastError();
+    QString t = e.text().trimmed();
+    if (t.isEmpty())
+        t = QObject::tr("数据库语句执行失败。");
+    return t;
+}
+
+bool exec(QSqlQuery &q, const QString &sql, const QVariantList &binds, QString *error, const QString &what)
+{
+    bool ok = q.prepare(sql);
+    if (ok) {
+        for (const auto &v : binds)
+            q.addBindValue(v);
+        ok = q.exec();
+    }
+    if (!ok && error)
+        *error = what.isEmpty() ? errorText(q) : what + QStringLiteral(": ") + errorText(q);
+    return ok;
+}
+
+CompositionValues compositionOf(const QSqlRecord &record)
+{
+    CompositionValues v{};
+    const QStringList cols = compositionColumns();
+    for (int i = 0; i < kCompositionCount; ++i)
+        v[i] = toNumber(record.value(cols[i]));
+    return v;
+}
+
+RequirementValues requirementOf(const QSqlRecord &record)
+{
+    RequirementValues v{};
+    const QStringList cols = requirementColumns();
+    for (int i = 0; i < kRequirementCount; ++i)
+        v[i] = toNumber(record.value(cols[i]));
+    return v;
+}
+
+QString assignments(const QStringList &columns)
+{
+    QStringList parts;
+    parts.reserve(columns.size());
+    for (const auto &c : columns)
+        parts << c + QStringLiteral("=?");
+    return parts.join(QStringLiteral(", "));
+}
+
+RequirementValues requirementValuesOf(const CompositionValues &composition)
+{
+    RequirementValues r{};
+    for (int i = 0; i < kRequirementCount; ++i)
+        r[i] = composition[compositionIndexOfRequirement(i)];
+    return r;
+}
+
+namespace {
+// Only the two tables that carry requirement rows are addressed by name.
+bool knownRequirementTable(const QString &table)
+{
+    return table == QLatin1String("DRIs_tmp") || table == QLatin1String("WeekStats_tmp");
+}
+} // namespace
+
+bool readRequirementRow(const QString &table, const QString &remark, RequirementValues *values, bool *found,
+                        QString *error)
+{
+    *values = RequirementValues{};
+    if (found)
+        *found = false;
+    if (!knownRequirementTable(table)) {
+        if (error)
+            *error = QObject::tr("未知的数据表 %1").arg(table);
+        return false;
+    }
+    QSqlQuery q(nqb::db());
+    const QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE REMARK=? ORDER BY rowid LIMIT 1")
+                            .arg(joinColumns(requirementColumns()), table);
+    if (!exec(q, sql, {remark}, error, table))
+        return false;
+    if (q.next()) {
+        *values = requirementOf(q.record());
+        if (found)
+            *found = true;
+    }
+    return true;
+}
+
+bool writeRequirementRow(const QString &table, const QString &remark, const RequirementValues &values,
+                         QString *error)
+{
+    if (!knownRequirementTable(table)) {
+        if (error)
+            *error = QObject::tr("未知的数据表 %1").arg(table);
+        return false;
+    }
+    QSqlQuery q(nqb::db());
+    const QString sql =
+        QStringLiteral("UPDATE %1 SET %2 WHERE rowid=(SELECT rowid FROM %1 WHERE REMARK=? ORDER BY rowid LIMIT 1)")
+            .arg(table, assignments(requirementColumns()));
+    QVariantList binds;
+    for (double v : values)
+        binds << v;
+    binds << remark;
+    if (!exec(q, sql, binds, error, table))
+        return false;
+    if (q.numRowsAffected() < 1) {
+        if (error)
+            *error = QObject::tr("%1 中缺少“%2”行。").arg(table, remark);
+        return false;
+    }
+    return true;
+}
+
+} // namespace nqb::plandb

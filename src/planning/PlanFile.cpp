@@ -1,0 +1,332 @@
+#include "planning/PlanFile.h"
+
+#include "data/DataModule.h"
+#include "data/Paths.h"
+#include "data/Schema.h"
+#include "planning/PlanDb.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+#include <QSaveFile>
+#include <QSettings>
+#include <QSqlQuery>
+#include <cmath>
+#include <limits>
+
+namespace nqb::planfile {
+
+using plan::PlanResult;
+using plan::PlanStatus;
+
+namespace {
+
+// The leading text columns; every other column of the plan is a number.
+constexpr int kTextColumns = 5;
+constexpr int kPlanColumns = 7 + kCompositionCount;
+
+const QString kPositiveInfinity = QStringLiteral("Infinity");
+const QString kNegativeInfinity = QStringLiteral("-Infinity");
+
+PlanResult fail(PlanStatus status, const QString &message)
+{
+    PlanResult r;
+    r.status = status;
+    r.message = message;
+    return r;
+}
+
+QString shown(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+PlanResult badFile(const QString &path, const QString &reason)
+{
+    return fail(PlanStatus::FileError,
+                QStringLiteral("配餐记录文件“%1”已损坏或不是本程序保存的配餐记录（%2），未导入任何记录。")
+                    .arg(shown(path), reason));
+}
+
+QJsonValue numberCell(const QVariant &v)
+{
+    if (v.isNull() || !v.isValid())
+        return QJsonValue(QJsonValue::Null);
+    double d = 0;
+    if (v.typeId() == QMetaType::QString || v.typeId() == QMetaType::QByteArray) {
+        // A number column holding text (never written by this program): a
+        // number in it is kept, anything else counts as empty.
+        bool ok = false;
+        d = v.toString().trimmed().toDouble(&ok);
+        if (!ok)
+            return QJsonValue(QJsonValue::Null);
+    } else {
+        bool ok = false;
+        d = v.toDouble(&ok);
+        if (!ok)
+            return QJsonValue(QJsonValue::Null);
+    }
+    if (std::isnan(d))
+        return QJsonValue(QJsonValue::Null);
+    if (std::isinf(d))
+        return QJsonValue(d > 0 ? kPositiveInfinity : kNegativeInfinity);
+    return QJsonValue(d);
+}
+
+} // namespace
+
+QString planFileFilter() { return QStringLiteral("配餐记录文件(*.pan)"); }
+QString planFileSuffix() { return QStringLiteral("pan"); }
+QString profileCopyFilter() { return QStringLiteral("个人配餐记录(*.pans)"); }
+QString profileCopySuffix() { return QStringLiteral("pans"); }
+
+QStringList planColumns()
+{
+    return findTable(QStringLiteral("NQBNutri_tmp"))->columns;
+}
+
+PlanResult savePlan(const QString &path)
+{
+    const QStringList columns = planColumns();
+    QSqlQuery q(nqb::db());
+    q.setForwardOnly(true);
+    QString err;
+    if (!plandb::exec(q, QStringLiteral("SELECT %1 FROM NQBNutri_tmp ORDER BY rowid").arg(joinColumns(columns)), {},
+                      &err))
+        return fail(PlanStatus::DbError, err);
+    QJsonArray rows;
+    while (q.next()) {
+        QJsonArray row;
+        for (int c = 0; c < columns.size(); ++c) {
+            const QVariant v = q.value(c);
+            if (c < kTextColumns)
+                row.append(v.isNull() ? QJsonValue(QJsonValue::Null) : QJsonValue(v.toString()));
+            else
+                row.append(numberCell(v));
+        }
+        rows.append(row);
+    }
+    QJsonObject root;
+    root.insert(QStringLiteral("format"), QString::fromLatin1(kFormatName));
+    root.insert(QStringLiteral("version"), kFormatVersion);
+    root.insert(QStringLiteral("columns"), QJsonArray::fromStringList(columns));
+    root.insert(QStringLiteral("rows"), rows);
+    const QByteArray bytes = QJsonDocument(root).toJson(QJsonDocument::Compact);
+
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
+        return fail(PlanStatus::FileError,
+                    QStringLiteral("无法写入配餐记录文件“%1”：%2").arg(shown(path), f.errorString()));
+    }
+    PlanResult r;
+    r.rows = rows.size();
+    return r;
+}
+
+PlanResult readPlanFile(const QString &path, QList<QVariantList> *rowsOut)
+{
+    rowsOut->clear();
+    QFile f(path);
+    if (!f.exists())
+        return fail(PlanStatus::FileError, QStringLiteral("找不到配餐记录文件“%1”。").arg(shown(path)));
+    if (!f.open(QIODevice::ReadOnly))
+        return fail(PlanStatus::FileError,
+                    QStringLiteral("无法读取配餐记录文件“%1”：%2").arg(shown(path), f.errorString()));
+    const QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        return fail(PlanStatus::FileError,
+                    QStringLiteral("无法读取配餐记录文件“%1”：%2").arg(shown(path), f.errorString()));
+    f.close();
+
+    QJsonParseError pe;
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &pe);
+    if (pe.error != QJsonParseError::NoError)
+        return badFile(path, QStringLiteral("第 %1 字节处：%2").arg(pe.offset).arg(pe.errorString()));
+    if (!doc.isObject())
+        return badFile(path, QStringLiteral("不是配餐记录"));
+    const QJsonObject root = doc.object();
+    if (root.value(QStringLiteral("format")).toString() != QLatin1String(kFormatName))
+        return badFile(path, QStringLiteral("不是配餐记录"));
+    const QJsonValue version = root.value(QStringLiteral("version"));
+    if (!version.isDouble() || version.toDouble() != std::floor(version.toDouble()) || version.toDouble() < 1)
+        return badFile(path, QStringLiteral("版本号无效"));
+    if (version.toDouble() > kFormatVersion)
+        return fail(PlanStatus::FileError,
+                    QStringLiteral("配餐记录文件“%1”由更新版本的程序保存，本程序无法读取，未导入任何记录。")
+                        .arg(shown(path)));
+
+    const QStringList expected = planColumns();
+    const QJsonValue columnsValue = root.value(QStringLiteral("columns"));
+    if (!columnsValue.isArray())
+        return badFile(path, QStringLiteral("缺少列名"));
+    const QJsonArray columns = columnsValue.toArray();
+    if (columns.size() != expected.size())
+        return badFile(path, QStringLiteral("列数为 %1，应为 %2").arg(columns.size()).arg(expected.size()));
+    for (int c = 0; c < expected.size(); ++c) {
+        if (!columns[c].isString() || columns[c].toString().compare(expected[c], Qt::CaseInsensitive) != 0)
+            return badFile(path, QStringLiteral("第 %1 列应为 %2").arg(c + 1).arg(expected[c]));
+    }
+
+    const QJsonValue rowsValue = root.value(QStringLiteral("rows"));
+    if (!rowsValue.isArray())
+        return badFile(path, QStringLiteral("缺少记录"));
+    const QJsonArray rows = rowsValue.toArray();
+    QList<QVariantList> out;
+    out.reserve(rows.size());
+    for (int r = 0; r < rows.size(); ++r) {
+        if (!rows[r].isArray())
+            return badFile(path, QStringLiteral("第 %1 条记录不是一行数据").arg(r + 1));
+        const QJsonArray row = rows[r].toArray();
+        if (row.size() != kPlanColumns)
+            return badFile(path,
+                           QStringLiteral("第 %1 条记录有 %2 个字段，应为 %3").arg(r + 1).arg(row.size()).arg(kPlanColumns));
+        QVariantList values;
+        values.reserve(kPlanColumns);
+        for (int c = 0; c < kPlanColumns; ++c) {
+            const QJsonValue v = row[c];
+            if (c < kTextColumns) {
+                if (v.isNull())
+                    values << QVariant(QMetaType::fromType<QString>());
+                else if (v.isString())
+                    values << v.toString();
+                else
+                    return badFile(path, QStringLiteral("第 %1 条记录的 %2 应为文字").arg(r + 1).arg(expected[c]));
+            } else {
+                if (v.isNull())
+                    values << QVariant(QMetaType::fromType<double>());
+                else if (v.isDouble())
+                    values << v.toDouble();
+                else if (v.isString() && v.toString() == kPositiveInfinity)
+                    values << std::numeric_limits<double>::infinity();
+                else if (v.isString() && v.toString() == kNegativeInfinity)
+                    values << -std::numeric_limits<double>::infinity();
+                else
+                    return badFile(path, QStringLiteral("第 %1 条记录的 %2 应为数值").arg(r + 1).arg(expected[c]));
+            }
+        }
+        out << values;
+    }
+    *rowsOut = out;
+    PlanResult ok;
+    ok.rows = out.size();
+    return ok;
+}
+
+PlanResult loadPlan(const QString &path, int mealPattern)
+{
+    QList<QVariantList> rows;
+    PlanResult read = readPlanFile(path, &rows);
+    if (!read.ok())
+        return read;
+
+    plandb::Transaction tx;
+    QString err;
+    if (!tx.begin(&err))
+        return fail(PlanStatus::DbError, err);
+    QSqlQuery q(nqb::db());
+    if (!plandb::exec(q, QStringLiteral("DELETE FROM NQBNutri_tmp"), {}, &err))
+        return fail(PlanStatus::DbError, err);
+    QStringList marks;
+    for (int c = 0; c < kPlanColumns; ++c)
+        marks << QStringLiteral("?");
+    if (!q.prepare(QStringLiteral("INSERT INTO NQBNutri_tmp (%1) VALUES (%2)")
+                       .arg(joinColumns(planColumns()), marks.join(QLatin1Char(',')))))
+        return fail(PlanStatus::DbError, plandb::errorText(q));
+    for (const QVariantList &row : rows) {
+        for (int c = 0; c < kPlanColumns; ++c)
+            q.bindValue(c, row[c]);
+        if (!q.exec())
+            return fail(PlanStatus::DbError, plandb::errorText(q));
+    }
+    const PlanResult dropped = plan::applyMealPattern(mealPattern);
+    if (!dropped.ok())
+        return dropped;
+    if (!tx.commit(&err))
+        return fail(PlanStatus::DbError, err);
+    PlanResult r;
+    r.rows = rows.size() - dropped.rows;
+    return r;
+}
+
+QString profileFilePath(bool individual)
+{
+    return programFile(individual ? QStringLiteral("personal.ini") : QStringLiteral("Collective.ini"));
+}
+
+PlanResult writeQuotiety(const QString &profilePath, const std::array<int, 7> &percentages)
+{
+    QSettings s(profilePath, QSettings::IniFormat);
+    if (s.status() != QSettings::NoError)
+        return fail(PlanStatus::FileError, QStringLiteral("无法读取文件“%1”。").arg(shown(profilePath)));
+    s.beginGroup(QStringLiteral("Quotiety"));
+    for (int i = 0; i < 7; ++i)
+        s.setValue(QString::number(i), percentages[i]);
+    s.endGroup();
+    s.sync();
+    if (s.status() != QSettings::NoError || !QFileInfo::exists(profilePath))
+        return fail(PlanStatus::FileError, QStringLiteral("无法写入文件“%1”。").arg(shown(profilePath)));
+    return {};
+}
+
+PlanResult writeQuotiety(const QString &profilePath, const QStringList &percentageTexts)
+{
+    if (percentageTexts.size() != 7)
+        return fail(PlanStatus::BadNumber, QStringLiteral("需要七天的配餐系数比。"));
+    std::array<int, 7> p{};
+    for (int i = 0; i < 7; ++i) {
+        bool ok = false;
+        p[i] = percentageTexts[i].trimmed().toInt(&ok);
+        if (!ok)
+            return fail(PlanStatus::BadNumber, QStringLiteral("“%1”不是有效的整数。").arg(percentageTexts[i]));
+    }
+    return writeQuotiety(profilePath, p);
+}
+
+QString profileCopyPath(const QString &planPath, bool individual)
+{
+    return planPath + (individual ? QLatin1Char('s') : QLatin1Char('m'));
+}
+
+QString planPathForProfileCopy(const QString &copyPath)
+{
+    if (copyPath.endsWith(QLatin1String(".pans"), Qt::CaseInsensitive)
+        || copyPath.endsWith(QLatin1String(".panm"), Qt::CaseInsensitive))
+        return copyPath.left(copyPath.size() - 1);
+    return {};
+}
+
+PlanResult copyProfile(const QString &profilePath, const QString &copyPath)
+{
+    QFile src(profilePath);
+    if (!src.exists())
+        return fail(PlanStatus::FileError, QStringLiteral("找不到文件“%1”。").arg(shown(profilePath)));
+    if (!src.open(QIODevice::ReadOnly))
+        return fail(PlanStatus::FileError,
+                    QStringLiteral("无法读取文件“%1”：%2").arg(shown(profilePath), src.errorString()));
+    const QByteArray bytes = src.readAll();
+    if (src.error() != QFileDevice::NoError)
+        return fail(PlanStatus::FileError,
+                    QStringLiteral("无法读取文件“%1”：%2").arg(shown(profilePath), src.errorString()));
+    QSaveFile dst(copyPath);
+    if (!dst.open(QIODevice::WriteOnly) || dst.write(bytes) != bytes.size() || !dst.commit())
+        return fail(PlanStatus::FileError,
+                    QStringLiteral("无法写入文件“%1”：%2").arg(shown(copyPath), dst.errorString()));
+    return {};
+}
+
+PlanResult savePlanWithProfile(const QString &planPath, bool individual)
+{
+    PlanResult r = savePlan(planPath);
+    if (!r.ok())
+        return r;
+    const PlanResult copy = copyProfile(profileFilePath(individual), profileCopyPath(planPath, individual));
+    if (!copy.ok())
+        return copy;
+    return r;
+}
+
+} // namespace nqb::planfile

@@ -1,0 +1,195 @@
+#include "planning/SurveyResult.h"
+
+#include "data/DataModule.h"
+#include "data/NumberFormat.h"
+#include "planning/PlanDb.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace nqb::survey {
+
+using plan::PlanResult;
+using plan::PlanStatus;
+
+QStringList barLabels()
+{
+    return {QStringLiteral("能量"), QStringLiteral("蛋白"), QStringLiteral("脂肪"), QStringLiteral("碳水"),
+            QStringLiteral("胆固"), QStringLiteral("VitA"), QStringLiteral("硫氨"), QStringLiteral("核黄"),
+            QStringLiteral("VB6"),  QStringLiteral("叶酸"), QStringLiteral("烟酸"), QStringLiteral("VB12"),
+            QStringLiteral("VitC"), QStringLiteral("VitE"), QStringLiteral("钙"),   QStringLiteral("磷"),
+            QStringLiteral("钾"),   QStringLiteral("纳"),   QStringLiteral("镁"),   QStringLiteral("铁"),
+            QStringLiteral("锌"),   QStringLiteral("硒"),   QStringLiteral("铜"),   QStringLiteral("锰"),
+            QStringLiteral("碘")};
+}
+
+QString duplicateMessage()
+{
+    return QStringLiteral("该食物已存在!");
+}
+
+namespace {
+
+PlanResult fail(PlanStatus status, const QString &message)
+{
+    PlanResult r;
+    r.status = status;
+    r.message = message;
+    return r;
+}
+
+// Writes the amounts of one entry (by rowid) from its code and weight.
+bool recomputeRow(QSqlQuery &q, qint64 rowid, const QString &code, double weight, QString *error)
+{
+    QString err;
+    const plan::FoodRow food = plan::lookupFoodByCode(code, &err);
+    if (!err.isEmpty()) {
+        if (error)
+            *error = err;
+        return false;
+    }
+    const plan::CompositionValues amounts =
+        food.found() ? plan::entryAmounts(food.content, weight, plan::edibleWhole(food.edible))
+                     : plan::CompositionValues{};
+    QVariantList binds;
+    for (double a : amounts)
+        binds << a;
+    binds << rowid;
+    return plandb::exec(
+        q, QStringLiteral("UPDATE NQBNutri_tmp SET %1 WHERE rowid=?").arg(plandb::assignments(compositionColumns())),
+        binds, error, QStringLiteral("NQBNutri_tmp"));
+}
+
+} // namespace
+
+PlanResult addEntry(const QString &name, plan::FoodSource table)
+{
+    const QString n = name.trimmed();
+    if (n.isEmpty() || table == plan::FoodSource::None)
+        return fail(PlanStatus::NotFound, plan::nothingChosenMessage());
+    QSqlQuery q(nqb::db());
+    QString err;
+    if (!plandb::exec(q, QStringLiteral("SELECT COUNT(*) FROM NQBNutri_tmp WHERE FOODNAME=?"), {n}, &err))
+        return fail(PlanStatus::DbError, err);
+    if (q.next() && q.value(0).toInt() > 0)
+        return fail(PlanStatus::Duplicate, duplicateMessage());
+    const plan::FoodRow food = plan::lookupFoodByName(n, table, &err);
+    if (!err.isEmpty())
+        return fail(PlanStatus::DbError, err);
+    if (!food.found())
+        return fail(PlanStatus::NotFound, plan::nothingChosenMessage());
+    if (!plandb::exec(q, QStringLiteral("INSERT INTO NQBNutri_tmp (CODE, FOODNAME) VALUES (?, ?)"),
+                      {food.code, food.name}, &err))
+        return fail(PlanStatus::DbError, err);
+    PlanResult r;
+    r.rows = 1;
+    return r;
+}
+
+PlanResult setWeight(const QString &name, const QString &weightText)
+{
+    double weight = 0;
+    QVariant stored; // NULL: no weight typed
+    QString message;
+    const PlanStatus ws = plan::parseWeight(weightText, &weight, &message);
+    if (ws == PlanStatus::BadNumber)
+        return fail(ws, message);
+    if (ws == PlanStatus::Ok)
+        stored = weight;
+    else
+        stored = QVariant(QMetaType::fromType<double>());
+
+    plandb::Transaction tx;
+    QString err;
+    if (!tx.begin(&err))
+        return fail(PlanStatus::DbError, err);
+    QSqlQuery q(nqb::db());
+    if (!plandb::exec(q, QStringLiteral("SELECT rowid, CODE FROM NQBNutri_tmp WHERE FOODNAME=? ORDER BY rowid"),
+                      {name.trimmed()}, &err))
+        return fail(PlanStatus::DbError, err);
+    QList<QPair<qint64, QString>> rows;
+    while (q.next())
+        rows.append({q.value(0).toLongLong(), q.value(1).toString()});
+    if (rows.isEmpty())
+        return fail(PlanStatus::NotFound, plan::nothingChosenMessage());
+    for (const auto &row : rows) {
+        if (!plandb::exec(q, QStringLiteral("UPDATE NQBNutri_tmp SET WEIGHT=? WHERE rowid=?"), {stored, row.first},
+                          &err)
+            || !recomputeRow(q, row.first, row.second, weight, &err))
+            return fail(PlanStatus::DbError, err);
+    }
+    if (!tx.commit(&err))
+        return fail(PlanStatus::DbError, err);
+    PlanResult r;
+    r.rows = rows.size();
+    return r;
+}
+
+PlanResult deleteEntry(const QString &code, const QString &name)
+{
+    const QString c = code.trimmed();
+    const QString n = name.trimmed();
+    QSqlQuery q(nqb::db());
+    QString err;
+    bool ok = true;
+    if (!c.isEmpty())
+        ok = plandb::exec(q, QStringLiteral("DELETE FROM NQBNutri_tmp WHERE TRIM(CODE)=?"), {c}, &err);
+    else if (!n.isEmpty())
+        ok = plandb::exec(q,
+                          QStringLiteral("DELETE FROM NQBNutri_tmp WHERE (CODE IS NULL OR TRIM(CODE)='') AND FOODNAME=?"),
+                          {n}, &err);
+    else
+        return {};
+    if (!ok)
+        return fail(PlanStatus::DbError, err);
+    PlanResult r;
+    r.rows = q.numRowsAffected();
+    return r;
+}
+
+bool recomputeEntries(QString *error)
+{
+    plandb::Transaction tx;
+    if (!tx.begin(error))
+        return false;
+    QList<std::tuple<qint64, QString, double>> rows;
+    {
+        QSqlQuery q(nqb::db());
+        q.setForwardOnly(true);
+        if (!plandb::exec(q, QStringLiteral("SELECT rowid, CODE, WEIGHT FROM NQBNutri_tmp ORDER BY rowid"), {}, error,
+                          QStringLiteral("NQBNutri_tmp")))
+            return false;
+        while (q.next())
+            rows.append({q.value(0).toLongLong(), q.value(1).toString().trimmed(), toNumber(q.value(2))});
+    }
+    QSqlQuery q(nqb::db());
+    for (const auto &[rowid, code, weight] : rows) {
+        if (!recomputeRow(q, rowid, code, weight, error))
+            return false;
+    }
+    return tx.commit(error);
+}
+
+Result evaluate()
+{
+    Result r;
+    QString err;
+    if (!recomputeEntries(&err)) {
+        r.evaluation.error = err;
+        return r;
+    }
+    const plan::CompositionValues totals = plan::planTotals(&err);
+    if (!err.isEmpty()) {
+        r.evaluation.error = err;
+        return r;
+    }
+    if (!eval::buildStandardRow(1.0, &err)) {
+        r.evaluation.error = err;
+        return r;
+    }
+    r.evaluation = eval::evaluate(eval::requirementValuesOf(totals), 1.0);
+    r.bars = eval::wholePercentBars(r.evaluation, barLabels());
+    return r;
+}
+
+} // namespace nqb::survey

@@ -1,0 +1,474 @@
+#include "planning/CustomPantryFoodUnit.h"
+
+#include "data/DataModule.h"
+#include "data/NumberFormat.h"
+#include "planning/CustomPantry.h"
+#include "planning/MealPlan.h"
+#include "widgets/DataGrid.h"
+#include "widgets/NumericEdit.h"
+#include "widgets/PickList.h"
+#include "widgets/Pickers.h"
+#include "widgets/Prompt.h"
+#include "widgets/SearchEdit.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStandardItemModel>
+#include <QStyledItemDelegate>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+using namespace nqb;
+
+namespace {
+
+// Columns of the menu grid, in model order.
+enum MenuColumn { PantryCol, DinerTimeCol, FoodNameCol, WeightCol, MenuColumnCount };
+
+const QString kSearchPrompt = QStringLiteral("首字母/汉字");
+
+// The weight cell is typed into a numeric edit: digits and "." only. The text
+// goes to the model as typed; the window stores it (or refuses it).
+class WeightDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &, const QModelIndex &) const override
+    {
+        auto *e = new NumericEdit(parent);
+        e->setObjectName(QStringLiteral("Weight_edt"));
+        e->setFrame(false);
+        e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        return e;
+    }
+
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override
+    {
+        auto *e = static_cast<NumericEdit *>(editor);
+        const QVariant v = index.data(Qt::EditRole);
+        e->setText(v.isNull() || v.toString().isEmpty() ? QString() : fmtG(v.toDouble()));
+        e->selectAll();
+    }
+
+    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override
+    {
+        const QString text = static_cast<NumericEdit *>(editor)->text();
+        const QVariant old = index.data(Qt::EditRole);
+        const QString oldText = old.isNull() ? QString() : fmtG(old.toDouble());
+        if (text.trimmed() == oldText)
+            return; // nothing changed: no write
+        model->setData(index, text, Qt::EditRole);
+    }
+};
+
+QStandardItem *readOnlyItem(const QString &text)
+{
+    auto *it = new QStandardItem(text);
+    it->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    return it;
+}
+
+} // namespace
+
+TCustomPantryFood::TCustomPantryFood(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("TCustomPantryFood"));
+    setWindowTitle(QStringLiteral("编辑"));
+    buildUi();
+    fillChoosers();
+    ShowSlotMenu();
+}
+
+TCustomPantryFood::~TCustomPantryFood() = default;
+
+void TCustomPantryFood::buildUi()
+{
+    auto *root = new QVBoxLayout(this);
+    auto *band = new QLabel(QStringLiteral("带  量  菜  谱  编  辑"), this);
+    band->setObjectName(QStringLiteral("Title_lab"));
+    band->setAlignment(Qt::AlignCenter);
+    QFont f = band->font();
+    f.setPointSize(f.pointSize() + 6);
+    f.setBold(true);
+    band->setFont(f);
+    band->setStyleSheet(QStringLiteral("color: #00307a; padding: 6px;"));
+    root->addWidget(band);
+
+    auto *body = new QHBoxLayout;
+    root->addLayout(body, 1);
+
+    // ---- left: finding an item ----
+    auto *left = new QVBoxLayout;
+    body->addLayout(left, 2);
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    TabSheetCate = new QWidget(PageControl1);
+    TabSheetCate->setObjectName(QStringLiteral("TabSheetCate"));
+    Cate_tre = new QTreeWidget(TabSheetCate);
+    Cate_tre->setObjectName(QStringLiteral("Cate_tre"));
+    auto *cateLayout = new QVBoxLayout(TabSheetCate);
+    cateLayout->setContentsMargins(0, 0, 0, 0);
+    cateLayout->addWidget(Cate_tre);
+    TabSheetFood = new QWidget(PageControl1);
+    TabSheetFood->setObjectName(QStringLiteral("TabSheetFood"));
+    Food_tre = new QTreeWidget(TabSheetFood);
+    Food_tre->setObjectName(QStringLiteral("Food_tre"));
+    auto *foodLayout = new QVBoxLayout(TabSheetFood);
+    foodLayout->setContentsMargins(0, 0, 0, 0);
+    foodLayout->addWidget(Food_tre);
+    for (QTreeWidget *t : {Cate_tre, Food_tre}) {
+        t->setHeaderHidden(true);
+        t->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        t->setExpandsOnDoubleClick(true);
+    }
+    PageControl1->addTab(TabSheetCate, QStringLiteral("系统菜肴"));
+    PageControl1->addTab(TabSheetFood, QStringLiteral("食物原料"));
+    PageControl1->setCurrentWidget(TabSheetCate);
+    left->addWidget(PageControl1, 2);
+
+    auto *findRow = new QHBoxLayout;
+    SearchFood_edt = new SearchEdit(kSearchPrompt, this);
+    SearchFood_edt->setObjectName(QStringLiteral("SearchFood_edt"));
+    SearchFood_edt->setClearOnClick(true);
+    Element_cmb = new QComboBox(this);
+    Element_cmb->setObjectName(QStringLiteral("Element_cmb"));
+    Element_cmb->setPlaceholderText(QStringLiteral("营养素种类"));
+    Element_cmb->setMaxVisibleItems(24);
+    findRow->addWidget(SearchFood_edt, 1);
+    findRow->addWidget(Element_cmb, 1);
+    left->addLayout(findRow);
+
+    StrGrid = new PickList(this);
+    StrGrid->setObjectName(QStringLiteral("StrGrid"));
+    StrGrid->setRowCount(1);
+    left->addWidget(StrGrid, 3);
+
+    // ---- right: the slot's list ----
+    auto *right = new QVBoxLayout;
+    body->addLayout(right, 3);
+
+    auto *slotBox = new QGroupBox(QStringLiteral("餐    名"), this);
+    slotBox->setObjectName(QStringLiteral("Slot_GroupBox"));
+    auto *slotLayout = new QHBoxLayout(slotBox);
+    auto *slotGroup = new QButtonGroup(this);
+    for (const plan::MealSlotInfo &s : plan::mealSlots()) {
+        auto *r = new QRadioButton(QString::fromUtf8(s.radioCaption), slotBox);
+        r->setObjectName(QString::fromLatin1(s.radioName));
+        slotGroup->addButton(r);
+        slotLayout->addWidget(r);
+        m_slotRadios << r;
+    }
+    m_slotRadios.first()->setChecked(true);
+    right->addWidget(slotBox);
+
+    m_menu = new QStandardItemModel(0, MenuColumnCount, this);
+    m_menu->setHorizontalHeaderLabels(
+        {QStringLiteral("PANTRY"), QStringLiteral("DINERTIME"), QStringLiteral("FOODNAME"), QStringLiteral("WEIGHT")});
+    DBGridEh1 = new DataGrid(this);
+    DBGridEh1->setObjectName(QStringLiteral("DBGridEh1"));
+    DBGridEh1->setModel(m_menu);
+    DBGridEh1->setColumns({{QStringLiteral("PANTRY"), {}, -1, DataGrid::FooterKind::None, {}, false},
+                           {QStringLiteral("DINERTIME"), QStringLiteral("餐    名 Diner Time"), 110},
+                           {QStringLiteral("FOODNAME"), QStringLiteral("食 物 名 称   FoodName"), 240},
+                           {QStringLiteral("WEIGHT"), QStringLiteral("重量  [g]"), 90}});
+    DBGridEh1->setReadOnly(false); // only the weight cells are editable (item flags)
+    DBGridEh1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DBGridEh1->setSelectionMode(QAbstractItemView::SingleSelection);
+    DBGridEh1->setItemDelegateForColumn(WeightCol, new WeightDelegate(DBGridEh1));
+    right->addWidget(DBGridEh1, 1);
+
+    auto *buttons = new QHBoxLayout;
+    Insert_btn = new QPushButton(QStringLiteral("增 加"), this);
+    Insert_btn->setObjectName(QStringLiteral("Insert_btn"));
+    Del_btn = new QPushButton(QStringLiteral("删 除"), this);
+    Del_btn->setObjectName(QStringLiteral("Del_btn"));
+    Close_btn = new QPushButton(QStringLiteral("关 闭"), this);
+    Close_btn->setObjectName(QStringLiteral("Close_btn"));
+    // Enter belongs to the search box, the pick list and the weight cells; a
+    // button is pressed only by a click or by Space on it.
+    for (QPushButton *b : {Insert_btn, Del_btn, Close_btn}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
+    buttons->addStretch();
+    buttons->addWidget(Insert_btn);
+    buttons->addWidget(Del_btn);
+    buttons->addWidget(Close_btn);
+    right->addLayout(buttons);
+
+    // The current pick, not shown.
+    FoodName_edt = new QLineEdit(this);
+    FoodName_edt->setObjectName(QStringLiteral("FoodName_edt"));
+    FoodName_edt->setHidden(true);
+    FoodID_lab = new QLabel(this);
+    FoodID_lab->setObjectName(QStringLiteral("FoodID_lab"));
+    FoodID_lab->setHidden(true);
+
+    setTabOrder(PageControl1, SearchFood_edt);
+    setTabOrder(SearchFood_edt, Element_cmb);
+    setTabOrder(Element_cmb, StrGrid);
+    resize(980, 600);
+
+    // ---- behaviour ----
+    connect(Food_tre, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) { foodTreeClicked(item); });
+    connect(Food_tre, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem *item) { foodTreeClicked(item); });
+    connect(Cate_tre, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) { dishTreeClicked(item); });
+    connect(Cate_tre, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem *item) { dishTreeClicked(item); });
+    connect(SearchFood_edt, &SearchEdit::searchRequested, this, &TCustomPantryFood::search);
+    connect(Element_cmb, &QComboBox::activated, this, [this] { elementChanged(); });
+    connect(StrGrid, &QTableWidget::cellClicked, this, [this](int row, int column) {
+        const QTableWidgetItem *it = StrGrid->item(row, column);
+        pick(it ? it->text() : QString());
+    });
+    connect(StrGrid, &QTableWidget::currentCellChanged, this, [this](int row, int column) {
+        if (m_filling || row < 0 || column < 0)
+            return;
+        const QTableWidgetItem *it = StrGrid->item(row, column);
+        pick(it ? it->text() : QString());
+    });
+    connect(StrGrid, &PickList::picked, this, [this](const QString &name) {
+        pick(name);
+        Insert();
+    });
+    for (QRadioButton *r : m_slotRadios) {
+        connect(r, &QRadioButton::toggled, this, [this](bool on) {
+            if (on)
+                ShowSlotMenu();
+        });
+    }
+    connect(m_menu, &QStandardItemModel::itemChanged, this, &TCustomPantryFood::weightEdited);
+    connect(Insert_btn, &QPushButton::clicked, this, &TCustomPantryFood::Insert);
+    connect(Del_btn, &QPushButton::clicked, this, &TCustomPantryFood::Delete);
+    connect(Close_btn, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void TCustomPantryFood::fillChoosers()
+{
+    QString err;
+    if (!FillFoodTree(Food_tre, &err) || !FillDishTree(Cate_tre, &err) || !FillElementCombo(Element_cmb, &err))
+        showError(err);
+}
+
+void TCustomPantryFood::showError(const QString &error)
+{
+    prompt::error(this, error);
+}
+
+QString TCustomPantryFood::currentSlot() const
+{
+    for (int i = 0; i < m_slotRadios.size(); ++i) {
+        if (m_slotRadios.at(i)->isChecked())
+            return plan::slotName(plan::mealSlots()[i].slot);
+    }
+    return plan::slotName(plan::MealSlot::Breakfast);
+}
+
+QString TCustomPantryFood::pickedName() const
+{
+    return FoodName_edt->text();
+}
+
+QString TCustomPantryFood::pickedId() const
+{
+    return FoodID_lab->text();
+}
+
+bool TCustomPantryFood::dishPageCurrent() const
+{
+    return PageControl1->currentWidget() == TabSheetCate;
+}
+
+// ---------------------------------------------------------------- pick list
+
+void TCustomPantryFood::fillPickList(PickFallbackOrder fallback)
+{
+    QString err;
+    const QString sql = PickListSortStatement(m_listTable, ElementColumn(Element_cmb), fallback, &err);
+    m_filling = true;
+    const bool ok = !sql.isEmpty() && FillPickGrid(sql, {}, pickListNameField(m_listTable), StrGrid, &err);
+    m_filling = false;
+    if (!ok)
+        showError(err);
+}
+
+void TCustomPantryFood::foodTreeClicked(QTreeWidgetItem *item)
+{
+    if (!item)
+        return;
+    Food_tre->setCurrentItem(item);
+    const QString prefix = TreeCodePrefix(Food_tre);
+    if (prefix.isEmpty())
+        return;
+    SearchFood_edt->showPrompt();
+    QString err;
+    // The codes that begin with the node's prefix, compared literally.
+    if (!FillStrGridTmp(QStringLiteral("SELECT Code FROM Nutri_tb WHERE substr(Code, 1, ?) = ?"),
+                        {int(prefix.size()), prefix}, QStringLiteral("Code"), &err)) {
+        showError(err);
+        return;
+    }
+    m_listTable = PickTable::Foods;
+    fillPickList();
+}
+
+void TCustomPantryFood::dishTreeClicked(QTreeWidgetItem *item)
+{
+    if (!item)
+        return;
+    // The node reads "KINDID-KINDNAME [count]"; the category's dishes carry
+    // "KINDID-" in front of their number.
+    const QString text = item->text(0).trimmed();
+    const qsizetype hyphen = text.indexOf(QLatin1Char('-'));
+    const QString head = hyphen > 0 ? text.left(hyphen + 1) : text.left(2) + QLatin1Char('-');
+    SearchFood_edt->showPrompt();
+    QString err;
+    if (!FillStrGridTmp(QStringLiteral("SELECT FOODID FROM CateNutri_tb WHERE substr(FOODID, 1, ?) = ?"),
+                        {int(head.size()), head}, QStringLiteral("FOODID"), &err)) {
+        showError(err);
+        return;
+    }
+    m_listTable = PickTable::Dishes;
+    fillPickList();
+}
+
+void TCustomPantryFood::search(const QString &text)
+{
+    const bool dishes = dishPageCurrent();
+    const QString table = dishes ? QStringLiteral("CateNutri_tb") : QStringLiteral("Nutri_tb");
+    QString err;
+    if (!SearchFood(table, text.trimmed(), &err)
+        || !FillStrGridTmp(DM()->AQSearchFood(), dishes ? QStringLiteral("FOODID") : QStringLiteral("Code"), &err)) {
+        showError(err);
+        return;
+    }
+    m_listTable = dishes ? PickTable::Dishes : PickTable::Foods;
+    fillPickList();
+}
+
+void TCustomPantryFood::elementChanged()
+{
+    // Re-sorts the names last listed; a dish list without a nutrient goes by name.
+    fillPickList(m_listTable == PickTable::Dishes ? PickFallbackOrder::Name : PickFallbackOrder::Identifier);
+}
+
+void TCustomPantryFood::pick(const QString &name)
+{
+    const QString n = name.trimmed();
+    FoodName_edt->setText(name);
+    QString id;
+    if (!n.isEmpty()) {
+        QString err;
+        const plan::FoodRow row = plan::lookupFoodByName(
+            n, m_listTable == PickTable::Dishes ? plan::FoodSource::Dish : plan::FoodSource::RawFood, &err);
+        if (!err.isEmpty())
+            showError(err);
+        id = row.code.trimmed();
+    }
+    FoodID_lab->setText(id);
+}
+
+// ---------------------------------------------------------------- the slot's list
+
+void TCustomPantryFood::ShowSlotMenu()
+{
+    QString err;
+    const QList<pantry::PantryItem> items = pantry::slotMenu(currentSlot(), &err);
+    m_filling = true;
+    m_menu->removeRows(0, m_menu->rowCount());
+    for (const pantry::PantryItem &it : items) {
+        auto *weight = new QStandardItem;
+        weight->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable);
+        if (!it.weight.isNull())
+            weight->setData(it.weight.toDouble(), Qt::EditRole);
+        m_menu->appendRow({readOnlyItem(it.pantry), readOnlyItem(it.dinerTime), readOnlyItem(it.foodName), weight});
+    }
+    m_filling = false;
+    if (!err.isEmpty())
+        showError(err);
+}
+
+void TCustomPantryFood::selectMenuRow(const QString &pantry)
+{
+    for (int r = 0; r < DBGridEh1->rowCount(); ++r) {
+        if (DBGridEh1->value(r, QStringLiteral("PANTRY")).toString().trimmed() == pantry.trimmed()) {
+            DBGridEh1->setCurrentIndex(DBGridEh1->model()->index(r, FoodNameCol));
+            return;
+        }
+    }
+}
+
+void TCustomPantryFood::Insert()
+{
+    const QString id = FoodID_lab->text().trimmed();
+    const pantry::PantryResult r = pantry::addItem(id, FoodName_edt->text(), currentSlot());
+    switch (r.status) {
+    case pantry::PantryStatus::Ok:
+        break;
+    case pantry::PantryStatus::DbError:
+        showError(r.message);
+        return;
+    default:
+        prompt::warn(this, r.message);
+        return;
+    }
+    ShowSlotMenu();
+    selectMenuRow(id);
+    FoodName_edt->clear();
+}
+
+void TCustomPantryFood::Delete()
+{
+    if (DBGridEh1->currentSourceRow() < 0)
+        return; // no row to delete
+    if (!prompt::ask(this, QStringLiteral("确认删除？")))
+        return;
+    const int row = DBGridEh1->currentIndex().row();
+    const QString id = DBGridEh1->currentValue(QStringLiteral("PANTRY")).toString();
+    const QString slot = DBGridEh1->currentValue(QStringLiteral("DINERTIME")).toString();
+    const pantry::PantryResult r = pantry::deleteItem(id, slot);
+    if (!r.ok())
+        showError(r.message);
+    ShowSlotMenu();
+    if (DBGridEh1->rowCount() > 0)
+        DBGridEh1->setCurrentIndex(DBGridEh1->model()->index(qMin(row, DBGridEh1->rowCount() - 1), FoodNameCol));
+}
+
+void TCustomPantryFood::weightEdited(QStandardItem *item)
+{
+    if (m_filling || !item || item->column() != WeightCol)
+        return;
+    const int row = item->row();
+    const QString id = m_menu->item(row, PantryCol)->text();
+    const QString slot = m_menu->item(row, DinerTimeCol)->text();
+    const QString text = item->data(Qt::EditRole).toString();
+    const pantry::PantryResult r = pantry::setWeight(id, slot, text);
+    if (!r.ok()) {
+        if (r.status == pantry::PantryStatus::DbError)
+            showError(r.message);
+        else
+            prompt::warn(this, r.message);
+    }
+    // Show what the table holds now (the stored number, or the old one).
+    m_filling = true;
+    QString err;
+    item->setData(QVariant(), Qt::EditRole);
+    for (const pantry::PantryItem &it : pantry::slotMenu(slot, &err)) {
+        if (it.pantry == id) {
+            if (!it.weight.isNull())
+                item->setData(it.weight.toDouble(), Qt::EditRole);
+            break;
+        }
+    }
+    m_filling = false;
+}

@@ -10,6 +10,8 @@ class TMain;
 struct AppSession {
     std::unique_ptr<TDM> dm;
     TMain *main = nullptr; // deleted with the session
+    // The add-entry dialog and the print window, which live from start-up to
+    // exit, are held here beside the data module.
     ~AppSession();
 };
 
@@ -17,9 +19,18 @@ struct AppSession {
 // directory) and the start-up windows, exactly in the program's order, and
 // shows the main window. programDir, when given, replaces the folder of the
 // program file for settings, profiles, pictures and help.
+// A database created from the bundled seed is announced with a one-line
+// notice; a database that cannot be opened is reported as an error and the
+// main window opens all the same.
 std::unique_ptr<AppSession> startApplication(const QString &workingDir = {}, const QString &programDir = {},
                                              bool show = true);
 
-// Creates the files the program expects beside itself (default picture,
-// picture folders, help) when they are missing.
-void ensureProgramFiles();
+// Creates in the program's folder what the program expects there when it is
+// missing: the help manual (help/), and the picture folders FoodImage/ and
+// DishImage/. Existing files are left as they are. Returns false when
+// something could not be created.
+bool ensureProgramFiles();
+
+// Makes the application's default font one that has Chinese glyphs, when the
+// platform's default font lacks them.
+void useChineseCapableFont();

@@ -1,0 +1,90 @@
+#include "data/Settings.h"
+
+#include "data/Paths.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QObject>
+#include <QSettings>
+
+namespace nqb {
+
+namespace {
+
+const QString kSection = QStringLiteral("Config");
+
+QString fullKey(const QString &key)
+{
+    return kSection + QLatin1Char('/') + key;
+}
+
+// The stored value, or an invalid variant when the file or the key is missing.
+QVariant readValue(const QString &key)
+{
+    const QString path = settingsFilePath();
+    if (!QFileInfo::exists(path))
+        return {};
+    QSettings s(path, QSettings::IniFormat);
+    return s.value(fullKey(key));
+}
+
+} // namespace
+
+QString settingsFilePath()
+{
+    return programFile(QStringLiteral("system.dll"));
+}
+
+int readMealPattern()
+{
+    return readSettingsInt(QString::fromLatin1(kMealPatternKey), 1);
+}
+
+QString readSettingsString(const QString &key, const QString &defaultValue)
+{
+    const QVariant v = readValue(key);
+    if (!v.isValid())
+        return defaultValue;
+    // A value written with commas comes back as a list; join it as it was written.
+    if (v.metaType().id() == QMetaType::QStringList)
+        return v.toStringList().join(QStringLiteral(", "));
+    return v.toString();
+}
+
+int readSettingsInt(const QString &key, int defaultValue)
+{
+    const QVariant v = readValue(key);
+    if (!v.isValid())
+        return defaultValue;
+    bool ok = false;
+    const int n = v.toString().trimmed().toInt(&ok);
+    return ok ? n : defaultValue;
+}
+
+QString writeSettingsValues(const QList<QPair<QString, QVariant>> &values)
+{
+    const QString path = settingsFilePath();
+    QSettings::Status status = QSettings::NoError;
+    {
+        QSettings s(path, QSettings::IniFormat);
+        for (const auto &kv : values)
+            s.setValue(fullKey(kv.first), kv.second);
+        s.sync();
+        status = s.status();
+    }
+    if (status == QSettings::NoError && QFileInfo::exists(path))
+        return {};
+    return QObject::tr("无法写入设置文件 %1").arg(QDir::toNativeSeparators(path));
+}
+
+QString writeSettingsValue(const QString &key, const QVariant &value)
+{
+    return writeSettingsValues({{key, value}});
+}
+
+QString writeMealPattern(int pattern)
+{
+    return writeSettingsValue(QString::fromLatin1(kMealPatternKey), pattern);
+}
+
+} // namespace nqb

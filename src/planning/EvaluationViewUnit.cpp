@@ -1,0 +1,88 @@
+#include "planning/EvaluationViewUnit.h"
+
+#include "widgets/BarChart.h"
+#include "widgets/DataGrid.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+
+namespace nqb::evalview {
+
+QColor colourOf(eval::Rgb rgb)
+{
+    return QColor(rgb.r, rgb.g, rgb.b);
+}
+
+QLabel *titleBand(const QString &text, QWidget *parent)
+{
+    auto *band = new QLabel(text, parent);
+    band->setObjectName(QStringLiteral("Title_lab"));
+    band->setAlignment(Qt::AlignCenter);
+    QFont f = band->font();
+    f.setPointSize(f.pointSize() + 6);
+    f.setBold(true);
+    band->setFont(f);
+    band->setStyleSheet(QStringLiteral("color: #00307a; padding: 6px;"));
+    return band;
+}
+
+void setupEvaluationGrid(DataGrid *grid)
+{
+    grid->setReadOnly(true);
+    QList<DataGrid::Column> columns;
+    const QString remark = QStringLiteral("REMARK");
+    columns.append({remark, eval::resultColumnTitle(), 60, DataGrid::FooterKind::Text, eval::resultColumnTitle()});
+    const QStringList req = requirementColumns();
+    for (int k = 0; k < req.size(); ++k)
+        columns.append({req[k], eval::evaluationTitle(k), -1, DataGrid::FooterKind::Text, QString()});
+    grid->setColumns(columns, true);
+    grid->setColumnForeground(remark, Qt::red);
+    grid->setColumnBold(remark, true);
+    grid->setFooterColor(remark, Qt::red);
+    grid->setFooterBold(remark, true);
+    for (const QString &c : req) {
+        grid->setFooterBold(c, true);
+        grid->setFooterAlignment(c, Qt::AlignCenter);
+    }
+    grid->setFooterVisible(true);
+}
+
+void showMarkers(DataGrid *grid, const std::array<eval::NutrientResult, kRequirementCount> &nutrients)
+{
+    const QStringList req = requirementColumns();
+    for (int k = 0; k < kRequirementCount; ++k) {
+        grid->setFooterText(req[k], eval::markerText(nutrients[k].marker));
+        grid->setFooterColor(req[k], colourOf(eval::markerColour(nutrients[k].marker)));
+    }
+}
+
+void showBars(BarChart *chart, const QList<eval::Bar> &bars)
+{
+    QList<BarChart::Bar> out;
+    out.reserve(bars.size());
+    for (const eval::Bar &b : bars)
+        out.append({b.label, b.value, colourOf(b.colour)});
+    chart->setBars(out);
+}
+
+QWidget *legend(QWidget *parent)
+{
+    auto *box = new QWidget(parent);
+    box->setObjectName(QStringLiteral("Legend"));
+    auto *row = new QHBoxLayout(box);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addStretch(1);
+    for (eval::Marker m : {eval::Marker::Low, eval::Marker::High, eval::Marker::Ok}) {
+        auto *swatch = new QFrame(box);
+        swatch->setFixedSize(24, 12);
+        swatch->setFrameShape(QFrame::Box);
+        swatch->setStyleSheet(QStringLiteral("background-color: %1;").arg(colourOf(eval::markerColour(m)).name()));
+        row->addWidget(swatch);
+        row->addWidget(new QLabel(eval::markerLegend(m), box));
+        row->addSpacing(12);
+    }
+    return box;
+}
+
+} // namespace nqb::evalview

@@ -1,0 +1,377 @@
+#include "planning/IndividualUnit.h"
+
+#include "data/DataModule.h"
+#include "data/FunctionUnit.h"
+#include "data/NumberFormat.h"
+#include "planning/MealPlan.h"
+#include "planning/ResultUnit.h"
+#include "planning/SurveyResult.h"
+#include "widgets/DataGrid.h"
+#include "widgets/NumericEdit.h"
+#include "widgets/PickList.h"
+#include "widgets/Pickers.h"
+#include "widgets/Prompt.h"
+#include "widgets/SearchEdit.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardItemModel>
+#include <QStyledItemDelegate>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <functional>
+
+using namespace nqb;
+
+namespace {
+
+const QString kSearchPrompt = QStringLiteral("首字母/汉字");
+
+enum ListColumn { CodeColumn, NameColumn, WeightColumn };
+
+// The survey list: CODE, FOODNAME and WEIGHT of the entries. Only the weight
+// can be edited; a typed weight goes to the database before the cell takes it,
+// so a refused weight leaves the cell as it was.
+class SurveyListModel : public QStandardItemModel
+{
+public:
+    std::function<bool(int row, const QString &text)> weightTyped;
+
+    explicit SurveyListModel(QObject *parent)
+        : QStandardItemModel(0, 3, parent)
+    {
+        setHorizontalHeaderLabels({QStringLiteral("CODE"), QStringLiteral("FOODNAME"), QStringLiteral("WEIGHT")});
+    }
+
+    Qt::ItemFlags flags(const QModelIndex &index) const override
+    {
+        Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+        if (index.column() == WeightColumn)
+            f |= Qt::ItemIsEditable;
+        return f;
+    }
+
+    bool setData(const QModelIndex &index, const QVariant &value, int role) override
+    {
+        if (role != Qt::EditRole || index.column() != WeightColumn)
+            return QStandardItemModel::setData(index, value, role);
+        const QString text = value.toString().trimmed();
+        if (!weightTyped || !weightTyped(index.row(), text))
+            return false;
+        const QVariant stored = text.isEmpty() ? QVariant() : QVariant(parseNumber(text));
+        return QStandardItemModel::setData(index, stored, role);
+    }
+};
+
+// Weights are typed with digits and "." only, and shown in general format.
+class WeightDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &, const QModelIndex &) const override
+    {
+        auto *e = new NumericEdit(parent);
+        e->setFrame(false);
+        return e;
+    }
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override
+    {
+        const QVariant v = index.data(Qt::EditRole);
+        static_cast<NumericEdit *>(editor)->setText(v.isNull() ? QString() : fmtG(toNumber(v)));
+    }
+    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override
+    {
+        model->setData(index, static_cast<NumericEdit *>(editor)->text(), Qt::EditRole);
+    }
+    QString displayText(const QVariant &value, const QLocale &locale) const override
+    {
+        if (value.isNull())
+            return {};
+        if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Int)
+            return fmtG(value.toDouble());
+        return QStyledItemDelegate::displayText(value, locale);
+    }
+};
+
+QPushButton *button(const QString &text, const char *name, QWidget *parent)
+{
+    auto *b = new QPushButton(text, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+} // namespace
+
+TIndividual::TIndividual(QWidget *parent)
+    : QDialog(parent)
+{
+    buildUi();
+}
+
+TIndividual::~TIndividual() = default;
+
+void TIndividual::buildUi()
+{
+    setObjectName(QStringLiteral("TIndividual"));
+    setWindowTitle(QStringLiteral("菜肴录入"));
+    resize(900, 560);
+
+    auto *root = new QVBoxLayout(this);
+    auto *band = new QLabel(QStringLiteral("菜  肴  录  入"), this);
+    band->setObjectName(QStringLiteral("Title_lab"));
+    band->setAlignment(Qt::AlignCenter);
+    QFont f = band->font();
+    f.setPointSize(f.pointSize() + 6);
+    f.setBold(true);
+    band->setFont(f);
+    band->setStyleSheet(QStringLiteral("color: #00307a; padding: 6px;"));
+    root->addWidget(band);
+
+    auto *body = new QHBoxLayout;
+    root->addLayout(body, 1);
+
+    // Left: the dish categories and the raw food groups.
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    TabSheetCate = new QWidget(PageControl1);
+    TabSheetCate->setObjectName(QStringLiteral("TabSheetCate"));
+    Cate_tre = new QTreeWidget(TabSheetCate);
+    Cate_tre->setObjectName(QStringLiteral("Cate_tre"));
+    Cate_tre->setHeaderHidden(true);
+    (new QVBoxLayout(TabSheetCate))->addWidget(Cate_tre);
+    TabSheetFood = new QWidget(PageControl1);
+    TabSheetFood->setObjectName(QStringLiteral("TabSheetFood"));
+    Food_tre = new QTreeWidget(TabSheetFood);
+    Food_tre->setObjectName(QStringLiteral("Food_tre"));
+    Food_tre->setHeaderHidden(true);
+    (new QVBoxLayout(TabSheetFood))->addWidget(Food_tre);
+    PageControl1->addTab(TabSheetCate, QStringLiteral("系统菜肴"));
+    PageControl1->addTab(TabSheetFood, QStringLiteral("食物原料"));
+    PageControl1->setCurrentWidget(TabSheetFood);
+    PageControl1->setMinimumWidth(200);
+    body->addWidget(PageControl1, 2);
+    connect(Food_tre, &QTreeWidget::itemClicked, this, [this] { FoodTreeClick(); });
+    connect(Cate_tre, &QTreeWidget::itemClicked, this, [this] { CateTreeClick(); });
+
+    // Middle: the search box, the pick list and the add button.
+    auto *middle = new QVBoxLayout;
+    SearchFood_edt = new SearchEdit(kSearchPrompt, this);
+    SearchFood_edt->setObjectName(QStringLiteral("SearchFood_edt"));
+    SearchFood_edt->setClearOnClick(true);
+    middle->addWidget(SearchFood_edt);
+    Search_btn = button(QStringLiteral("查找"), "Search_btn", this);
+    Search_btn->hide();
+    connect(SearchFood_edt, &SearchEdit::searchRequested, this, [this] { Search(); });
+    connect(Search_btn, &QPushButton::clicked, this, &TIndividual::Search);
+    StrGrid = new PickList(this);
+    StrGrid->setObjectName(QStringLiteral("StrGrid"));
+    connect(StrGrid, &PickList::picked, this, [this](const QString &name) { addName(name); });
+    middle->addWidget(StrGrid, 1);
+    Add_btn = button(QStringLiteral(" 增 加"), "Add_btn", this);
+    connect(Add_btn, &QPushButton::clicked, this, &TIndividual::Add);
+    middle->addWidget(Add_btn);
+    body->addLayout(middle, 3);
+
+    // Right: the list with its weights and the commands.
+    auto *right = new QVBoxLayout;
+    Reserch_Grid = new DataGrid(this);
+    Reserch_Grid->setObjectName(QStringLiteral("Reserch_Grid"));
+    m_list = new SurveyListModel(this);
+    static_cast<SurveyListModel *>(m_list)->weightTyped = [this](int row, const QString &text) {
+        return weightTyped(row, text);
+    };
+    Reserch_Grid->setModel(m_list);
+    Reserch_Grid->setColumns(
+        {{QStringLiteral("CODE"), QString(), -1, DataGrid::FooterKind::None, QString(), false},
+         {QStringLiteral("FOODNAME"), QStringLiteral(" 食 物 名 称  FoodName"), 200, DataGrid::FooterKind::Count},
+         {QStringLiteral("WEIGHT"), QStringLiteral("重量[g]"), 90, DataGrid::FooterKind::Sum}},
+        true);
+    Reserch_Grid->setReadOnly(false);
+    Reserch_Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    Reserch_Grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    Reserch_Grid->setItemDelegateForColumn(WeightColumn, new WeightDelegate(Reserch_Grid));
+    right->addWidget(Reserch_Grid, 1);
+
+    auto *commands = new QHBoxLayout;
+    Del_btn = button(QStringLiteral(" 删 除"), "Del_btn", this);
+    Accept_btn = button(QStringLiteral(" 评 测"), "Accept_btn", this);
+    Clear_btn = button(QStringLiteral(" 清 空"), "Clear_btn", this);
+    Close_btn = button(QStringLiteral(" 关  闭"), "Close_btn", this);
+    for (QPushButton *b : {Del_btn, Accept_btn, Clear_btn, Close_btn})
+        commands->addWidget(b);
+    right->addLayout(commands);
+    body->addLayout(right, 4);
+
+    connect(Del_btn, &QPushButton::clicked, this, &TIndividual::Del);
+    connect(Accept_btn, &QPushButton::clicked, this, &TIndividual::Evaluate);
+    connect(Clear_btn, &QPushButton::clicked, this, &TIndividual::Clear);
+    connect(Close_btn, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void TIndividual::run(QWidget *parent)
+{
+    TIndividual dlg(parent);
+    dlg.exec();
+}
+
+void TIndividual::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (event->spontaneous() || m_shown)
+        return;
+    m_shown = true;
+    QString err;
+    if (!FillFoodTree(Food_tre, &err) || !FillDishTree(Cate_tre, &err))
+        prompt::error(this, err);
+    ReloadGrid();
+}
+
+bool TIndividual::rawFoodPageActive() const
+{
+    return PageControl1->currentWidget() == TabSheetFood;
+}
+
+void TIndividual::ReloadGrid()
+{
+    const int current = Reserch_Grid->currentIndex().row();
+    m_list->removeRows(0, m_list->rowCount());
+    QSqlQuery q(db());
+    if (!q.exec(QStringLiteral("SELECT CODE, FOODNAME, WEIGHT FROM NQBNutri_tmp ORDER BY rowid"))) {
+        prompt::error(this, q.lastError().text());
+        return;
+    }
+    while (q.next()) {
+        QList<QStandardItem *> row;
+        row << new QStandardItem(q.value(0).toString()) << new QStandardItem(q.value(1).toString());
+        auto *weight = new QStandardItem;
+        const QVariant w = q.value(2);
+        if (!w.isNull() && !w.toString().trimmed().isEmpty())
+            weight->setData(toNumber(w), Qt::EditRole);
+        row << weight;
+        m_list->appendRow(row);
+    }
+    if (m_list->rowCount() > 0) {
+        const int r = qBound(0, current, m_list->rowCount() - 1);
+        Reserch_Grid->setCurrentIndex(Reserch_Grid->model()->index(r, NameColumn));
+    }
+}
+
+void TIndividual::FoodTreeClick()
+{
+    SearchFood_edt->showPrompt();
+    const QString prefix = TreeCodePrefix(Food_tre);
+    if (prefix.isEmpty())
+        return;
+    QString err;
+    if (!FillStrGridTmp(QStringLiteral("SELECT Code FROM Nutri_tb WHERE Code LIKE ? ORDER BY rowid"),
+                        {prefix + QLatin1Char('%')}, QStringLiteral("Code"), &err)
+        || !FillPickGrid(QStringLiteral("SELECT FoodName FROM StrGrid_tmp, Nutri_tb "
+                                        "WHERE StrGrid_tmp.TmpID=Nutri_tb.Code ORDER BY StrGrid_tmp.rowid"),
+                         {}, QStringLiteral("FoodName"), StrGrid, &err))
+        prompt::error(this, err);
+}
+
+void TIndividual::CateTreeClick()
+{
+    SearchFood_edt->showPrompt();
+    const QTreeWidgetItem *node = Cate_tre->currentItem();
+    if (!node)
+        return;
+    // The node reads "KINDID-KINDNAME [n]"; the category's dishes are those
+    // whose FOODID begins with "KINDID-" (whatever the length of the KINDID).
+    const QString text = node->text(0).trimmed();
+    const int dash = text.indexOf(QLatin1Char('-'));
+    const QString kind = dash > 0 ? text.left(dash) : text.left(2);
+    QString err;
+    if (!FillStrGridTmp(QStringLiteral("SELECT FoodID FROM CateNutri_tb WHERE FoodID LIKE ? ORDER BY rowid"),
+                        {kind + QStringLiteral("-%")}, QStringLiteral("FoodID"), &err)
+        || !FillPickGrid(QStringLiteral("SELECT FoodName FROM StrGrid_tmp, CateNutri_tb "
+                                        "WHERE StrGrid_tmp.TmpID=CateNutri_tb.FoodID ORDER BY StrGrid_tmp.rowid"),
+                         {}, QStringLiteral("FoodName"), StrGrid, &err))
+        prompt::error(this, err);
+}
+
+void TIndividual::Search()
+{
+    const bool raw = rawFoodPageActive();
+    const QString table = raw ? QStringLiteral("Nutri_tb") : QStringLiteral("CateNutri_tb");
+    QString err;
+    if (!SearchFood(table, SearchFood_edt->searchText(), &err)
+        || !FillStrGridTmp(DM()->AQSearchFood(), raw ? QStringLiteral("Code") : QStringLiteral("FoodID"), &err)
+        || !FillPickGrid(raw ? QStringLiteral("SELECT FOODNAME FROM StrGrid_tmp, Nutri_tb "
+                                              "WHERE StrGrid_tmp.TmpID=Nutri_tb.Code ORDER BY StrGrid_tmp.rowid")
+                             : QStringLiteral("SELECT FOODNAME FROM StrGrid_tmp, CateNutri_tb "
+                                              "WHERE StrGrid_tmp.TmpID=CateNutri_tb.FoodID ORDER BY StrGrid_tmp.rowid"),
+                         {}, QStringLiteral("FOODNAME"), StrGrid, &err))
+        prompt::error(this, err);
+}
+
+void TIndividual::Add()
+{
+    addName(StrGrid->currentName());
+}
+
+void TIndividual::addName(const QString &name)
+{
+    const QString n = name.trimmed();
+    if (n.isEmpty()) {
+        // An empty cell names no food: nothing to add.
+        prompt::warn(this, plan::nothingChosenMessage());
+        return;
+    }
+    const plan::PlanResult r =
+        survey::addEntry(n, rawFoodPageActive() ? plan::FoodSource::RawFood : plan::FoodSource::Dish);
+    if (r.status == plan::PlanStatus::DbError)
+        prompt::error(this, r.message);
+    else if (!r.ok())
+        prompt::warn(this, r.message);
+    ReloadGrid();
+}
+
+bool TIndividual::weightTyped(int row, const QString &text)
+{
+    const QString name = m_list->index(row, NameColumn).data().toString();
+    const plan::PlanResult r = survey::setWeight(name, text);
+    if (r.ok())
+        return true;
+    if (r.status == plan::PlanStatus::DbError)
+        prompt::error(this, r.message);
+    else
+        prompt::warn(this, r.message);
+    return false;
+}
+
+void TIndividual::Del()
+{
+    const int row = Reserch_Grid->currentSourceRow();
+    if (row < 0)
+        return;
+    const QString code = m_list->index(row, CodeColumn).data().toString();
+    const QString name = m_list->index(row, NameColumn).data().toString();
+    const plan::PlanResult r = survey::deleteEntry(code, name);
+    if (!r.ok())
+        prompt::error(this, r.message);
+    ReloadGrid();
+}
+
+void TIndividual::Clear()
+{
+    const plan::PlanResult r = plan::clearPlan();
+    if (!r.ok())
+        prompt::error(this, r.message);
+    ReloadGrid();
+}
+
+void TIndividual::Evaluate()
+{
+    TResult::run(this);
+    ReloadGrid();
+}

@@ -1,5 +1,6 @@
 #include "ScriptedPrompt.h"
 #include "TestEnv.h"
+#include "app/AppStart.h"
 #include "app/MainUnit.h"
 #include "data/NumberFormat.h"
 #include "data/NutrientBlocks.h"
@@ -102,6 +103,7 @@ private slots:
     void acceptWritesProfileAndRowsAndLoadRestoresThem();
     void refusedInputWritesNothing();
     void surveyModeHidesLoadAndEmptiesPlanOnClose();
+    void mainWindowCommandsOpenTheWindow();
 };
 
 void PersonalInfoTest::creationShowsTheStandardRows()
@@ -363,6 +365,40 @@ void PersonalInfoTest::surveyModeHidesLoadAndEmptiesPlanOnClose()
     }
     QCOMPARE(rowCount("NQBNutri_tmp"), 0);
     TPersonalInfo::setSurveyEntryOpener(nullptr);
+}
+
+void PersonalInfoTest::mainWindowCommandsOpenTheWindow()
+{
+    TestEnv env(false);
+    ScriptedPrompt prompts;
+    auto session = startApplication(env.workingDir(), env.programDir(), false);
+    QAction *plan = session->main->action("IndividualPlan_act");
+    QAction *survey = session->main->action("IndividualSurvey_act");
+    QVERIFY(plan->isEnabled() && survey->isEnabled());
+
+    QSqlQuery q(db());
+    QVERIFY(q.exec("INSERT INTO NQBNutri_tmp (CODE, FOODNAME, WEEK, DINERTIME) VALUES ('01-1-101', 'x', 'SUN', '早餐')"));
+    QString seen;
+    onNextModal([&](QWidget *w) {
+        seen = w->windowTitle();
+        QVERIFY(w->findChild<QPushButton *>("Load_btn")->isVisible());
+        w->findChild<QPushButton *>("Close_btn")->click();
+    });
+    plan->trigger();
+    QCOMPARE(seen, QStringLiteral("个人资料输入"));
+    QVERIFY(!session->main->IsSurveyMode());
+    QCOMPARE(rowCount("NQBNutri_tmp"), 1); // planning never touches the plan
+
+    seen.clear();
+    onNextModal([&](QWidget *w) {
+        seen = w->windowTitle();
+        QVERIFY(!w->findChild<QPushButton *>("Load_btn")->isVisible());
+        w->findChild<QPushButton *>("Close_btn")->click();
+    });
+    survey->trigger();
+    QCOMPARE(seen, QStringLiteral("个人资料输入"));
+    QVERIFY(session->main->IsSurveyMode());
+    QCOMPARE(rowCount("NQBNutri_tmp"), 0);
 }
 
 QTEST_MAIN(PersonalInfoTest)

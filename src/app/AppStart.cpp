@@ -1,6 +1,8 @@
 #include "app/AppStart.h"
 
 #include "app/MainUnit.h"
+#include "diners/PersonalInfoUnit.h"
+#include "planning/IndividualUnit.h"
 #include "data/DataModule.h"
 #include "data/Paths.h"
 #include "widgets/Prompt.h"
@@ -78,6 +80,17 @@ void useChineseCapableFont()
     }
 }
 
+namespace {
+
+// The windows the main window's commands open, and the hand-overs between them.
+void registerWindows(TMain *main)
+{
+    main->setWindowOpener(TMain::Window::PersonalInfo, &TPersonalInfo::run);
+    TPersonalInfo::setSurveyEntryOpener(&TIndividual::run);
+}
+
+} // namespace
+
 std::unique_ptr<AppSession> startApplication(const QString &workingDir, const QString &programDir, bool show)
 {
     // 1. The application: program folder, files beside the program, font.
@@ -89,6 +102,7 @@ std::unique_ptr<AppSession> startApplication(const QString &workingDir, const QS
     auto s = std::make_unique<AppSession>();
     // 2. The main window.
     s->main = new TMain;
+    registerWindows(s->main);
     // 3. The data module, which opens the database connection.
     s->dm = std::make_unique<TDM>(workingDir);
     // 4. The add-entry dialog (lives until the program ends) is created here.

@@ -1,0 +1,117 @@
+#include "planning/AnalyzeEditUnit.h"
+
+#include "data/NumberFormat.h"
+#include "planning/AnalyzeUnit.h"
+#include "planning/MealPlan.h"
+#include "widgets/DataGrid.h"
+#include "widgets/NumericEdit.h"
+#include "widgets/Prompt.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using namespace nqb;
+
+TAnalyzeEdit::TAnalyzeEdit(TAnalyze *bench, QWidget *parent)
+    : QDialog(parent)
+    , m_bench(bench)
+{
+    setObjectName(QStringLiteral("AnalyzeEdit"));
+    setWindowTitle(QStringLiteral("修改"));
+    buildUi();
+
+    // The selected row of the grid on show.
+    QString weight;
+    if (DataGrid *g = bench ? bench->shownGrid() : nullptr; g && g->currentIndex().isValid()) {
+        m_name = g->currentValue(QStringLiteral("FOODNAME")).toString().trimmed();
+        const QVariant w = g->currentValue(QStringLiteral("WEIGHT"));
+        if (!w.isNull())
+            weight = fmtG(toNumber(w));
+        if (bench->isTotalPageShown())
+            bench->setCurrentSlot(g->currentValue(QStringLiteral("DINERTIME")).toString().trimmed());
+    }
+    Panel1->setText(m_name.isEmpty() ? plan::nothingChosenMessage() : m_name);
+    OldWeight_edt->setText(weight);
+    if (weight.trimmed().isEmpty())
+        Accept_btn->setEnabled(false);
+    NewWeight_edt->setFocus();
+}
+
+TAnalyzeEdit::~TAnalyzeEdit() = default;
+
+void TAnalyzeEdit::buildUi()
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(10, 10, 10, 10);
+    layout->setSpacing(8);
+
+    Panel1 = new QLabel(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setAlignment(Qt::AlignCenter);
+    Panel1->setMinimumHeight(34);
+    Panel1->setWordWrap(true);
+    QFont f = Panel1->font();
+    f.setBold(true);
+    f.setPointSizeF(f.pointSizeF() * 1.2);
+    Panel1->setFont(f);
+    Panel1->setStyleSheet(QStringLiteral("QLabel { background: #2f6db5; color: white; border-radius: 3px; }"));
+    layout->addWidget(Panel1);
+
+    auto *grid = new QGridLayout;
+    grid->addWidget(new QLabel(QStringLiteral("由："), this), 0, 0);
+    OldWeight_edt = new QLineEdit(this);
+    OldWeight_edt->setObjectName(QStringLiteral("OldWeight_edt"));
+    OldWeight_edt->setReadOnly(true);
+    grid->addWidget(OldWeight_edt, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("g"), this), 0, 2);
+    grid->addWidget(new QLabel(QStringLiteral("改为："), this), 1, 0);
+    NewWeight_edt = new NumericEdit(this);
+    NewWeight_edt->setObjectName(QStringLiteral("NewWeight_edt"));
+    grid->addWidget(NewWeight_edt, 1, 1);
+    grid->addWidget(new QLabel(QStringLiteral("g"), this), 1, 2);
+    layout->addLayout(grid);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    Accept_btn = new QPushButton(QStringLiteral("确  定"), this);
+    Accept_btn->setObjectName(QStringLiteral("Accept_btn"));
+    Accept_btn->setAutoDefault(false);
+    Close_btn = new QPushButton(QStringLiteral("取  消"), this);
+    Close_btn->setObjectName(QStringLiteral("Close_btn"));
+    Close_btn->setAutoDefault(false);
+    buttons->addWidget(Accept_btn);
+    buttons->addWidget(Close_btn);
+    layout->addLayout(buttons);
+    NewWeight_edt->setAcceptButton(Accept_btn);
+
+    connect(Accept_btn, &QPushButton::clicked, this, &TAnalyzeEdit::Accept);
+    connect(Close_btn, &QPushButton::clicked, this, &QDialog::reject);
+    setMinimumWidth(280);
+}
+
+void TAnalyzeEdit::Accept()
+{
+    if (!m_bench || !Accept_btn->isEnabled())
+        return;
+    const QString text = NewWeight_edt->text();
+    const plan::PlanResult r = plan::changeWeight(m_name, m_bench->currentWeekday(), m_bench->currentSlot(), text);
+    switch (r.status) {
+    case plan::PlanStatus::Ok:
+        break;
+    case plan::PlanStatus::EmptyWeight:
+    case plan::PlanStatus::NotFound:
+        prompt::warn(this, r.message);
+        NewWeight_edt->setFocus();
+        return;
+    default:
+        prompt::error(this, r.message);
+        NewWeight_edt->setFocus();
+        return;
+    }
+    m_bench->RefreshPlan();
+    accept();
+}

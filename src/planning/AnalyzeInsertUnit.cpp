@@ -1,0 +1,219 @@
+#include "planning/AnalyzeInsertUnit.h"
+
+#include "app/MainUnit.h"
+#include "data/Settings.h"
+#include "planning/AnalyzeUnit.h"
+#include "planning/FoodChooserUnit.h"
+#include "planning/Workbench.h"
+#include "widgets/NumericEdit.h"
+#include "widgets/Prompt.h"
+
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+using namespace nqb;
+
+namespace {
+QPointer<TAnalyzeInsert> g_insert;
+
+int currentMealPattern()
+{
+    const TMain *main = TMain::instance();
+    const int pattern = main ? main->GetMealPattern() : 0;
+    return pattern != 0 ? pattern : readMealPattern();
+}
+} // namespace
+
+TAnalyzeInsert::TAnalyzeInsert(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("AnalyzeInsert"));
+    setWindowTitle(QStringLiteral("增加"));
+    buildUi();
+}
+
+TAnalyzeInsert::~TAnalyzeInsert() = default;
+
+TAnalyzeInsert *TAnalyzeInsert::instance()
+{
+    return g_insert.data();
+}
+
+TAnalyzeInsert *TAnalyzeInsert::createInstance(QWidget *parent)
+{
+    if (!g_insert)
+        g_insert = new TAnalyzeInsert(parent);
+    return g_insert.data();
+}
+
+void TAnalyzeInsert::buildUi()
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(10, 10, 10, 10);
+    layout->setSpacing(8);
+
+    Panel1 = new QLabel(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setAlignment(Qt::AlignCenter);
+    Panel1->setMinimumHeight(34);
+    Panel1->setWordWrap(true);
+    QFont f = Panel1->font();
+    f.setBold(true);
+    f.setPointSizeF(f.pointSizeF() * 1.2);
+    Panel1->setFont(f);
+    Panel1->setStyleSheet(QStringLiteral("QLabel { background: #2f6db5; color: white; border-radius: 3px; }"));
+    layout->addWidget(Panel1);
+
+    auto *slotBox = new QGroupBox(QStringLiteral("进餐时间"), this);
+    auto *grid = new QGridLayout(slotBox);
+    grid->setHorizontalSpacing(18);
+    auto *family = new QButtonGroup(this);
+    int i = 0;
+    for (const auto &s : plan::mealSlots()) {
+        auto *r = new QRadioButton(QString::fromUtf8(s.radioCaption), slotBox);
+        r->setObjectName(QString::fromLatin1(s.radioName));
+        family->addButton(r, i);
+        grid->addWidget(r, i / 2, i % 2);
+        m_slotRadios << r;
+        ++i;
+    }
+    m_slotRadios.first()->setChecked(true);
+    layout->addWidget(slotBox);
+
+    auto *weightRow = new QHBoxLayout;
+    weightRow->addWidget(new QLabel(QStringLiteral("重量[g]："), this));
+    Weight_edt = new NumericEdit(this);
+    Weight_edt->setObjectName(QStringLiteral("Weight_edt"));
+    weightRow->addWidget(Weight_edt, 1);
+    BitBtn1 = new QPushButton(QStringLiteral("确定"), this);
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1->setAutoDefault(false);
+    BitBtn1->setFixedWidth(56);
+    weightRow->addWidget(BitBtn1);
+    layout->addLayout(weightRow);
+    Weight_edt->setAcceptButton(BitBtn1);
+
+    connect(BitBtn1, &QPushButton::clicked, this, &TAnalyzeInsert::Accept);
+    setMinimumWidth(300);
+}
+
+QRadioButton *TAnalyzeInsert::slotRadio(plan::MealSlot slot) const
+{
+    return m_slotRadios.value(int(slot));
+}
+
+plan::MealSlot TAnalyzeInsert::checkedSlot() const
+{
+    for (int i = 0; i < m_slotRadios.size(); ++i) {
+        if (m_slotRadios[i]->isChecked())
+            return plan::mealSlots()[i].slot;
+    }
+    return plan::MealSlot::Breakfast;
+}
+
+void TAnalyzeInsert::showSlotChoices(int pattern)
+{
+    for (const auto &s : plan::mealSlots())
+        slotRadio(s.slot)->setVisible(plan::slotInUse(pattern, s.slot));
+}
+
+void TAnalyzeInsert::prepare(TAnalyze *workbench)
+{
+    m_bench = workbench;
+    // 1. The slots of the meal pattern.
+    showSlotChoices(currentMealPattern());
+    // 2. - 3. The name (and in quantified-menu mode the usual weight).
+    Weight_edt->clear();
+    TFoodChooser *chooser = workbench ? workbench->chooser() : nullptr;
+    const bool listMode = !chooser || chooser->isListMode();
+    m_name = chooser ? chooser->chosenName() : QString();
+    if (chooser && !listMode)
+        Weight_edt->setText(chooser->menuWeight());
+    // 4. Focus in the weight box.
+    Weight_edt->setFocus();
+    // 5. The slot of the shown page; on the total page the previous choice
+    //    stays, unless the meal pattern no longer offers it.
+    if (workbench && !workbench->isTotalPageShown())
+        slotRadio(workbench->shownSlot())->setChecked(true);
+    if (slotRadio(checkedSlot())->isHidden())
+        slotRadio(plan::MealSlot::Breakfast)->setChecked(true);
+    // 6. The name in the title band.
+    Panel1->setText(m_name);
+    // 7. The food or dish behind the name: in list mode looked up by name in
+    //    the table the pick list was filled from; in quantified-menu mode by
+    //    the menu row's identifier, so that foods and dishes alike get their code.
+    QString err;
+    m_food = {};
+    if (!m_name.isEmpty() && chooser) {
+        if (listMode) {
+            const plan::FoodSource source = chooser->listTable() == bench::ChooserTable::Dishes
+                                                ? plan::FoodSource::Dish
+                                                : plan::FoodSource::RawFood;
+            m_food = plan::lookupFoodByName(m_name, source, &err);
+        } else {
+            m_food = bench::menuItemFood(chooser->menuPantry(), m_name, &err);
+        }
+    }
+    if (!err.isEmpty())
+        prompt::error(this, err);
+}
+
+bool TAnalyzeInsert::run(TAnalyze *workbench)
+{
+    prepare(workbench);
+    return exec() == QDialog::Accepted;
+}
+
+void TAnalyzeInsert::Accept()
+{
+    if (!m_bench)
+        return;
+    const QString week = m_bench->currentWeekday();
+    const plan::MealSlot slot = checkedSlot();
+    const QString weight = Weight_edt->text();
+    if (weight.trimmed().isEmpty()) {
+        prompt::warn(this, plan::emptyWeightMessage());
+        Weight_edt->setFocus();
+        return;
+    }
+    QString message;
+    if (plan::parseWeight(weight, nullptr, &message) != plan::PlanStatus::Ok) {
+        prompt::error(this, message);
+        Weight_edt->setFocus();
+        return;
+    }
+    if (!m_food.found()) {
+        // Without its composition row the entry's amounts would all be 0.
+        prompt::warn(this, m_name.isEmpty() ? plan::nothingChosenMessage()
+                                            : QStringLiteral("找不到“%1”的营养成分，不能添加!").arg(m_name));
+        return;
+    }
+    plan::FoodRow food = m_food;
+    food.name = m_name;
+    const plan::PlanResult r = plan::addEntry(food, week, slot, weight);
+    switch (r.status) {
+    case plan::PlanStatus::Ok:
+        break;
+    case plan::PlanStatus::Duplicate:
+        prompt::warn(this, r.message);
+        Weight_edt->clear();
+        Weight_edt->setFocus();
+        return;
+    case plan::PlanStatus::EmptyWeight:
+    case plan::PlanStatus::NotFound:
+        prompt::warn(this, r.message);
+        Weight_edt->setFocus();
+        return;
+    default:
+        prompt::error(this, r.message);
+        return;
+    }
+    m_bench->RefreshPlan();
+    accept();
+}

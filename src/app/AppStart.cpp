@@ -2,6 +2,8 @@
 
 #include "app/MainUnit.h"
 #include "diners/PersonalInfoUnit.h"
+#include "planning/AnalyzeInsertUnit.h"
+#include "planning/AnalyzeUnit.h"
 #include "planning/IndividualUnit.h"
 #include "data/DataModule.h"
 #include "data/Paths.h"
@@ -85,6 +87,7 @@ namespace {
 // The windows the main window's commands open, and the hand-overs between them.
 void registerWindows(TMain *main)
 {
+    main->setWorkbenchFactory(&TAnalyze::create);
     main->setWindowOpener(TMain::Window::PersonalInfo, &TPersonalInfo::run);
     TPersonalInfo::setSurveyEntryOpener(&TIndividual::run);
 }
@@ -105,7 +108,8 @@ std::unique_ptr<AppSession> startApplication(const QString &workingDir, const QS
     registerWindows(s->main);
     // 3. The data module, which opens the database connection.
     s->dm = std::make_unique<TDM>(workingDir);
-    // 4. The add-entry dialog (lives until the program ends) is created here.
+    // 4. The add-entry dialog, which lives until the program ends.
+    TAnalyzeInsert::createInstance(s->main);
     // 5. The print window is created here.
 
     if (!s->dm->openError().isEmpty())

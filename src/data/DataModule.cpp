@@ -23,6 +23,15 @@ QSqlDatabase db()
     return QSqlDatabase::database(QString::fromLatin1(kConnection), false);
 }
 
+QString databaseErrorText(const QString &providerText)
+{
+    const TDM *dm = TDM::instance();
+    if (dm && !dm->isOpen() && !dm->openError().isEmpty())
+        return QObject::tr("数据库未打开，无法执行此操作。%1").arg(dm->openError());
+    const QString t = providerText.trimmed();
+    return t.isEmpty() ? QObject::tr("数据库语句执行失败。") : t;
+}
+
 QString createDatabaseFile(const QString &path)
 {
     const QFileInfo fi(path);

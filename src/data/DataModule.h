@@ -48,6 +48,9 @@ inline TDM *DM() { return TDM::instance(); }
 namespace nqb {
 // The connection of the running data module; an invalid database when none exists.
 QSqlDatabase db();
+// The text to show for a failed statement: the provider's message, or, when
+// the connection never opened, why it could not be opened.
+QString databaseErrorText(const QString &providerText);
 // Creates a complete database file from the bundled seed at path (atomically:
 // built beside it and renamed into place). Returns an empty string or the error.
 QString createDatabaseFile(const QString &path);

@@ -19,7 +19,7 @@ namespace {
 bool fail(QString *error, const QString &text)
 {
     if (error)
-        *error = text.isEmpty() ? QObject::tr("数据库操作失败。") : text;
+        *error = databaseErrorText(text);
     return false;
 }
 

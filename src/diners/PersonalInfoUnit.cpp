@@ -714,7 +714,12 @@ void TPersonalInfo::Accept()
         if (surveyEntryOpener())
             surveyEntryOpener()(parentWidget());
     } else if (main && main->Workbench()) {
-        main->showEmbedded(main->Workbench());
+        // A workbench already in view keeps its day but evaluates against the new rows.
+        QWidget *bench = main->Workbench();
+        const bool inView = bench->isVisible();
+        main->showEmbedded(bench);
+        if (inView)
+            QMetaObject::invokeMethod(bench, "RefreshAll");
     }
     accept();
 }

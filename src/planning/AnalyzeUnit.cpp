@@ -1,6 +1,7 @@
 #include "planning/AnalyzeUnit.h"
 
 #include "app/MainUnit.h"
+#include "data/DataModule.h"
 #include "data/NumberFormat.h"
 #include "data/NutrientBlocks.h"
 #include "data/Paths.h"
@@ -9,6 +10,8 @@
 #include "planning/AnalyzeEditUnit.h"
 #include "planning/AnalyzeInsertUnit.h"
 #include "planning/FoodChooserUnit.h"
+#include "planning/PlanFileUnit.h"
+#include "planning/WeekStatUnit.h"
 #include "planning/Workbench.h"
 #include "widgets/BarChart.h"
 #include "widgets/DataGrid.h"
@@ -148,12 +151,26 @@ TAnalyze::TAnalyze(QWidget *parent)
     buildUi();
 
     // Created: the nutrient choice of the chooser, the state, the picture.
-    m_chooser->FillElements();
+    // Without a database the user has been told at start-up; nothing to fill.
+    if (nqb::db().isOpen())
+        m_chooser->FillElements();
     m_weekday = QStringLiteral("SUN");
     m_percentages = bench::defaultPercentages();
     m_coefficient = 1.0;
     saveDefaultPicture();
     m_chooser->showPicture(bench::defaultPicturePath());
+
+    // Week statistics and plan files. Printing has no window yet and stays off.
+    setCommand(QStringLiteral("WeekSum_btn"), [](TAnalyze *b) { TWeekStat::run(b, b->percentages()); });
+    setCommand(QStringLiteral("Save_btn"), [](TAnalyze *b) {
+        const TMain *main = TMain::instance();
+        nqb::SavePlanCommand(b, b->percentages(), main ? main->IsIndividual() : true);
+    });
+    setCommand(QStringLiteral("Load_btn"), [](TAnalyze *b) {
+        const TMain *main = TMain::instance();
+        if (nqb::LoadPlanCommand(b, main ? main->GetMealPattern() : 1))
+            b->RefreshAll();
+    });
 }
 
 TAnalyze::~TAnalyze()

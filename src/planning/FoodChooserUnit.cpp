@@ -19,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QSqlQueryModel>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -187,7 +188,11 @@ void TFoodChooser::buildUi()
     menuLayout->addWidget(CustomPantry_grid, 1);
     layout->addWidget(GroupBox2, 1);
     GroupBox2->hide();
-    m_menuSlots.first()->setChecked(true);
+    {
+        // The starting slot; its menu is read when the menu mode is first chosen.
+        const QSignalBlocker block(m_menuSlots.first());
+        m_menuSlots.first()->setChecked(true);
+    }
 
     // Detail frames (laid out by the workbench).
     FoodCompose_GroupBox = new QGroupBox(QStringLiteral("每100g可食部分所含营养成分"), this);

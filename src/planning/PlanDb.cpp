@@ -60,11 +60,7 @@ void Transaction::rollback()
 
 QString errorText(const QSqlQuery &q)
 {
-    const QSqlError e = q.lastError();
-    QString t = e.text().trimmed();
-    if (t.isEmpty())
-        t = QObject::tr("数据库语句执行失败。");
-    return t;
+    return databaseErrorText(q.lastError().text());
 }
 
 bool exec(QSqlQuery &q, const QString &sql, const QVariantList &binds, QString *error, const QString &what)

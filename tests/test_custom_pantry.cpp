@@ -1,4 +1,5 @@
 // Quantified menus: the table commands and the editor window.
+#include "Controls.h"
 #include "ScriptedPrompt.h"
 #include "TestEnv.h"
 #include "planning/CustomPantry.h"
@@ -23,14 +24,6 @@ using namespace nqb;
 using namespace nqb::pantry;
 
 namespace {
-
-template <typename T> T *child(QWidget *w, const char *name)
-{
-    T *c = w->findChild<T *>(QString::fromLatin1(name));
-    if (!c)
-        qFatal("no child %s", name);
-    return c;
-}
 
 const QString kQuoted = QStringLiteral("Joe's 鸡汤");
 

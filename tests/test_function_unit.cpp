@@ -137,6 +137,9 @@ void FunctionUnitTest::dishTreeAndKindCombo()
     QCOMPARE(tree.topLevelItemCount(), 2);
     QCOMPARE(tree.topLevelItem(0)->text(0), QStringLiteral("01-凉菜 [2]"));
     QCOMPARE(tree.topLevelItem(1)->text(0), QStringLiteral("02-热菜 [0]"));
+    // A label gives back its KINDID, also one longer than two digits.
+    QCOMPARE(DishKindOf(tree.topLevelItem(0)->text(0)), QStringLiteral("01"));
+    QCOMPARE(DishKindOf(QStringLiteral(" 105-汤羹 [3]")), QStringLiteral("105"));
 
     QComboBox combo;
     QSignalSpy changed(&combo, &QComboBox::currentIndexChanged);

@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "ScriptedPrompt.h"
 #include "TestEnv.h"
 #include "app/AppStart.h"
@@ -23,14 +24,6 @@
 using namespace nqb;
 
 namespace {
-
-template <typename T> T *child(QWidget *w, const char *name)
-{
-    T *c = w->findChild<T *>(QString::fromLatin1(name));
-    if (!c)
-        qFatal("no child %s", name);
-    return c;
-}
 
 // Chooses an item of a drop-down list the way a user does (runs its handling).
 void choose(QComboBox *c, const QString &text)

@@ -1,6 +1,7 @@
 // The dietary survey: the profile in survey mode hands over to the entry
 // window, foods and dishes are listed with their weights, the result window
 // evaluates the list, and closing the survey empties the list.
+#include "Controls.h"
 #include "ScriptedPrompt.h"
 #include "TestEnv.h"
 #include "app/MainUnit.h"
@@ -30,14 +31,6 @@ struct Closer {
     QWidget *w;
     ~Closer() { w->close(); }
 };
-
-template <typename T> T *child(QWidget *w, const char *name)
-{
-    T *c = w->findChild<T *>(QString::fromLatin1(name));
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
-}
 
 // Searches the active page for text and makes the first name found current.
 void searchAndPick(QWidget *w, const QString &text)

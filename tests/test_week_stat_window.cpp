@@ -1,6 +1,7 @@
 // The week statistics window: the table recomputed when it opens, the whole
 // week and single days with their percentages, markers against the scaled
 // bounds, the 25 bars and the red caption of the chosen range.
+#include "Controls.h"
 #include "ScriptedPrompt.h"
 #include "TestEnv.h"
 #include "planning/Evaluation.h"
@@ -19,14 +20,6 @@ using namespace nqb;
 namespace {
 
 const char *const kRadios[] = {"Sun_Rdo", "Mon_Rdo", "Tue_Rdo", "Wed_Rdo", "Thu_Rdo", "Fri_Rdo", "Sat_Rdo"};
-
-template <typename T> T *child(QWidget *w, const char *name)
-{
-    T *c = w->findChild<T *>(QString::fromLatin1(name));
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
-}
 
 QColor captionColour(QRadioButton *r)
 {

@@ -19,6 +19,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
+#include <QScrollBar>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -96,6 +97,7 @@ class WidgetsTest : public QObject
 private slots:
     void footersCountSumAverageAndText();
     void footersFollowModelChanges();
+    void shownGridWithFrozenColumnIsDestroyedCleanly();
     void titleClickSortsNumbersDownUpNone();
     void columnsByNameSurviveRequery();
     void exportWritesAllRowsOfVisibleColumns();
@@ -164,6 +166,29 @@ void WidgetsTest::footersCountSumAverageAndText()
     QCOMPARE(g.footerText(QStringLiteral("CODE")), QStringLiteral("0"));
     QCOMPARE(g.footerText(QStringLiteral("WEIGHT")), QStringLiteral("0"));
     QCOMPARE(g.footerText(QStringLiteral("EDIBLE")), QString());
+}
+
+void WidgetsTest::shownGridWithFrozenColumnIsDestroyedCleanly()
+{
+    // A visible grid with a frozen column and footers, closed while its model
+    // lives on: the headers must not ask the destroyed grid for titles.
+    QStandardItemModel model(2, 6);
+    DataGrid g;
+    g.setFrozenColumn(true);
+    g.setModel(&model);
+    g.setFooter(0, DataGrid::FooterKind::Count);
+    g.resize(300, 160);
+    g.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&g));
+    for (int c = 1; c < 6; ++c)
+        g.setColumnVisible(c, false);
+    QTest::qWait(20);
+    for (int c = 1; c < 6; ++c)
+        g.setColumnVisible(c, true);
+    model.setRowCount(0);
+    model.setRowCount(3);
+    QTest::qWait(20);
+    QCOMPARE(g.columnCount(), 6);
 }
 
 void WidgetsTest::footersFollowModelChanges()

@@ -33,6 +33,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
 #include <QTabWidget>
@@ -181,6 +182,7 @@ private slots:
     void chooserListsSortsAndShowsDetails();
     void quantifiedMenuAddsFoodsAndDishesWithTheirCode();
     void profileToMondayPlanEndToEnd();
+    void evaluationFooterStaysInViewAfterARefresh();
 };
 
 // ---------------------------------------------------------------- window
@@ -860,6 +862,25 @@ void WorkbenchTest::profileToMondayPlanEndToEnd()
     QCOMPARE(w->resultFrame()->title(), QStringLiteral("周一统计结果"));
     // Sunday stays empty.
     QCOMPARE(entries("WHERE WEEK='SUN'"), 0);
+}
+
+void WorkbenchTest::evaluationFooterStaysInViewAfterARefresh()
+{
+    Bench b;
+    QTest::qWait(20);
+    b.w->grab(); // painted once, as on screen
+    QSqlQuery q(db());
+    QVERIFY(q.exec("INSERT INTO NQBNutri_tmp (DINERTMP, CODE, FOODNAME, WEEK, DINERTIME, WEIGHT, EDIBLE, PROCNT) "
+                   "VALUES ('A', '01-1-101', 'x', 'SUN', '早餐', 100, 100, 10)"));
+    b.w->RefreshPlan();
+    QTest::qWait(20);
+    // What the user sees on the strip below the rows is the marker row, not
+    // the scroll bar that lies under it.
+    auto *grid = b.w->findChild<DataGrid *>("DRIs_Grid");
+    QWidget *bar = grid->horizontalScrollBar();
+    QWidget *seen = grid->childAt(bar->mapTo(grid, QPoint(bar->width() / 2, 2)));
+    QVERIFY(seen);
+    QVERIFY2(seen != bar && seen != bar->parentWidget(), seen->metaObject()->className());
 }
 
 QTEST_MAIN(WorkbenchTest)

@@ -112,12 +112,12 @@ std::unique_ptr<AppSession> startApplication(const QString &workingDir, const QS
     TAnalyzeInsert::createInstance(s->main);
     // 5. The print window is created here.
 
+    // 6. The main window is shown, with what became of the database on top of it.
+    if (show)
+        s->main->show();
     if (!s->dm->openError().isEmpty())
         prompt::error(s->main, s->dm->openError());
     else if (!s->dm->creationNotice().isEmpty())
         prompt::info(s->main, s->dm->creationNotice());
-    // 6. The message loop shows the main window.
-    if (show)
-        s->main->show();
     return s;
 }

@@ -216,6 +216,13 @@ QString CodePrefix(const QString &nodeText, const QString &parentText)
     return parentText.left(3) + nodeText.left(2);
 }
 
+QString DishKindOf(const QString &label)
+{
+    const QString text = label.trimmed();
+    const qsizetype dash = text.indexOf(QLatin1Char('-'));
+    return dash > 0 ? text.left(dash) : text.left(2);
+}
+
 QStringList DishKindItems(QString *error)
 {
     clearError(error);

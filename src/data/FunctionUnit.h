@@ -47,6 +47,11 @@ QStringList DishTreeLabels(QString *error = nullptr);
 // stands for a node without parent.
 QString CodePrefix(const QString &nodeText, const QString &parentText = QString());
 
+// The KINDID of a dish tree label: the text before its first hyphen
+// ("01-凉菜 [12]" -> "01", "105-汤羹 [3]" -> "105"); a label without a hyphen
+// after its first character gives its first two characters.
+QString DishKindOf(const QString &label);
+
 // Dish category choices "KINDID-KINDNAME", in ascending KINDID order.
 QStringList DishKindItems(QString *error = nullptr);
 

@@ -59,4 +59,21 @@ double toNumber(const QVariant &value)
     return ok ? v : 0.0;
 }
 
+bool isNumberValue(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return !value.isNull();
+    default:
+        return false;
+    }
+}
+
 } // namespace nqb

@@ -20,4 +20,8 @@ double parseNumber(const QString &text, bool *ok = nullptr);
 // A database value as a number; NULL and empty text count as 0.
 double toNumber(const QVariant &value);
 
+// Whether a cell value is a number by its type (double, float or an integer
+// type) and not NULL; texts that read as numbers are not.
+bool isNumberValue(const QVariant &value);
+
 } // namespace nqb

@@ -8,6 +8,7 @@
 #include "widgets/NumericEdit.h"
 #include "widgets/Prompt.h"
 #include "widgets/SpinEdit.h"
+#include "widgets/TitleBand.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -88,15 +89,7 @@ TPersonalInfo::~TPersonalInfo() = default;
 void TPersonalInfo::buildUi()
 {
     auto *root = new QVBoxLayout(this);
-    auto *band = new QLabel(QStringLiteral("个  人  资  料  输  入"), this);
-    band->setObjectName(QStringLiteral("Title_lab"));
-    band->setAlignment(Qt::AlignCenter);
-    QFont f = band->font();
-    f.setPointSize(f.pointSize() + 6);
-    f.setBold(true);
-    band->setFont(f);
-    band->setStyleSheet(QStringLiteral("color: #00307a; padding: 6px;"));
-    root->addWidget(band);
+    root->addWidget(makeTitleBand(QStringLiteral("个  人  资  料  输  入"), this));
 
     auto *top = new QHBoxLayout;
     root->addLayout(top);

@@ -1,6 +1,7 @@
 #include "foods/BasicNutriUnit.h"
 
 #include "widgets/DataGrid.h"
+#include "widgets/TitleBand.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -41,15 +42,7 @@ TBasicNutri::~TBasicNutri() = default;
 void TBasicNutri::buildUi(const QString &titleBand)
 {
     auto *root = new QVBoxLayout(this);
-    auto *band = new QLabel(titleBand, this);
-    band->setObjectName(QStringLiteral("Title_lab"));
-    band->setAlignment(Qt::AlignCenter);
-    QFont f = band->font();
-    f.setPointSize(f.pointSize() + 4);
-    f.setBold(true);
-    band->setFont(f);
-    band->setStyleSheet(QStringLiteral("color: #00307a; padding: 6px;"));
-    root->addWidget(band);
+    root->addWidget(makeTitleBand(titleBand, this, 4));
 
     auto *frame = new QFrame(this);
     frame->setFrameShape(QFrame::StyledPanel);

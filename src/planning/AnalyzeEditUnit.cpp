@@ -6,6 +6,7 @@
 #include "widgets/DataGrid.h"
 #include "widgets/NumericEdit.h"
 #include "widgets/Prompt.h"
+#include "widgets/TitleBand.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -49,16 +50,7 @@ void TAnalyzeEdit::buildUi()
     layout->setContentsMargins(10, 10, 10, 10);
     layout->setSpacing(8);
 
-    Panel1 = new QLabel(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setAlignment(Qt::AlignCenter);
-    Panel1->setMinimumHeight(34);
-    Panel1->setWordWrap(true);
-    QFont f = Panel1->font();
-    f.setBold(true);
-    f.setPointSizeF(f.pointSizeF() * 1.2);
-    Panel1->setFont(f);
-    Panel1->setStyleSheet(QStringLiteral("QLabel { background: #2f6db5; color: white; border-radius: 3px; }"));
+    Panel1 = makeNameBand(this);
     layout->addWidget(Panel1);
 
     auto *grid = new QGridLayout;

@@ -9,6 +9,7 @@
 #include "foods/SelNutriUnit.h"
 #include "planning/AnalyzeEditUnit.h"
 #include "planning/AnalyzeInsertUnit.h"
+#include "planning/EvaluationViewUnit.h"
 #include "planning/FoodChooserUnit.h"
 #include "planning/PlanFileUnit.h"
 #include "planning/WeekStatUnit.h"
@@ -399,24 +400,12 @@ QWidget *TAnalyze::buildResultSide()
     DRIs_Grid->setReadOnly(true);
     QList<DataGrid::Column> cols;
     cols.append({QStringLiteral("SEQ"), QString(), -1, DataGrid::FooterKind::None, {}, false});
-    cols.append({QStringLiteral("REMARK"), eval::resultColumnTitle(), 40, DataGrid::FooterKind::Text,
-                 eval::resultColumnTitle()});
-    const QStringList req = requirementColumns();
-    for (int k = 0; k < kRequirementCount; ++k)
-        cols.append({req[k], eval::evaluationTitle(k), -1, DataGrid::FooterKind::Text, QString()});
+    cols.append(evalview::evaluationColumns(40));
     cols.append({QStringLiteral("BLANK"), QStringLiteral(" "), 1});
     DRIs_Grid->setColumns(cols, true);
     DRIs_Grid->setFrozenColumn(true);
-    DRIs_Grid->setColumnForeground(QStringLiteral("REMARK"), Qt::red);
-    DRIs_Grid->setColumnBold(QStringLiteral("REMARK"), true);
-    DRIs_Grid->setFooterColor(QStringLiteral("REMARK"), Qt::red);
-    DRIs_Grid->setFooterBold(QStringLiteral("REMARK"), true);
-    for (const QString &c : req) {
-        DRIs_Grid->setFooterBold(c, true);
-        DRIs_Grid->setFooterAlignment(c, Qt::AlignCenter);
-    }
+    evalview::styleEvaluationColumns(DRIs_Grid);
     DRIs_Grid->setModel(m_dris);
-    // Titles on two lines, the two rows and the markers.
     {
         // Two title lines, the two rows, the markers and the scroll bar.
         const QFontMetrics fm(DRIs_Grid->font());
@@ -601,11 +590,7 @@ void TAnalyze::Evaluate()
                           {QStringLiteral("实际"), QStringLiteral("标准")}, &err))
         report(err);
 
-    for (int k = 0; k < kRequirementCount; ++k) {
-        const eval::Marker m = m_evaluation.nutrients[k].marker;
-        DRIs_Grid->setFooterText(req[k], eval::markerText(m));
-        DRIs_Grid->setFooterColor(req[k], QColor::fromRgb(eval::markerColour(m).rgb()));
-    }
+    evalview::showMarkers(DRIs_Grid, m_evaluation.nutrients);
     DrawChart();
 }
 
@@ -626,10 +611,7 @@ void TAnalyze::DrawChart()
     // A nutrient's column and bar are shown while the totals grid shows its column.
     for (int k = 0; k < kRequirementCount; ++k)
         DRIs_Grid->setColumnVisible(req[k], eval::evaluationColumnShown(k, shown));
-    QList<BarChart::Bar> bars;
-    for (const eval::Bar &b : eval::workbenchBars(m_evaluation, shown))
-        bars.append({b.label, b.value, QColor::fromRgb(b.colour.rgb())});
-    Chart1->setBars(bars);
+    evalview::showBars(Chart1, eval::workbenchBars(m_evaluation, shown));
 }
 
 // ---------------------------------------------------------------- handlers

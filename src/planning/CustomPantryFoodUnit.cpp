@@ -1,15 +1,16 @@
 #include "planning/CustomPantryFoodUnit.h"
 
-#include "data/DataModule.h"
 #include "data/NumberFormat.h"
 #include "planning/CustomPantry.h"
 #include "planning/MealPlan.h"
+#include "planning/Workbench.h"
 #include "widgets/DataGrid.h"
 #include "widgets/NumericEdit.h"
 #include "widgets/PickList.h"
 #include "widgets/Pickers.h"
 #include "widgets/Prompt.h"
 #include "widgets/SearchEdit.h"
+#include "widgets/TitleBand.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -94,15 +95,7 @@ TCustomPantryFood::~TCustomPantryFood() = default;
 void TCustomPantryFood::buildUi()
 {
     auto *root = new QVBoxLayout(this);
-    auto *band = new QLabel(QStringLiteral("带  量  菜  谱  编  辑"), this);
-    band->setObjectName(QStringLiteral("Title_lab"));
-    band->setAlignment(Qt::AlignCenter);
-    QFont f = band->font();
-    f.setPointSize(f.pointSize() + 6);
-    f.setBold(true);
-    band->setFont(f);
-    band->setStyleSheet(QStringLiteral("color: #00307a; padding: 6px;"));
-    root->addWidget(band);
+    root->addWidget(makeTitleBand(QStringLiteral("带  量  菜  谱  编  辑"), this));
 
     auto *body = new QHBoxLayout;
     root->addLayout(body, 1);
@@ -111,40 +104,19 @@ void TCustomPantryFood::buildUi()
     auto *left = new QVBoxLayout;
     body->addLayout(left, 2);
 
-    PageControl1 = new QTabWidget(this);
-    PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    TabSheetCate = new QWidget(PageControl1);
-    TabSheetCate->setObjectName(QStringLiteral("TabSheetCate"));
-    Cate_tre = new QTreeWidget(TabSheetCate);
-    Cate_tre->setObjectName(QStringLiteral("Cate_tre"));
-    auto *cateLayout = new QVBoxLayout(TabSheetCate);
-    cateLayout->setContentsMargins(0, 0, 0, 0);
-    cateLayout->addWidget(Cate_tre);
-    TabSheetFood = new QWidget(PageControl1);
-    TabSheetFood->setObjectName(QStringLiteral("TabSheetFood"));
-    Food_tre = new QTreeWidget(TabSheetFood);
-    Food_tre->setObjectName(QStringLiteral("Food_tre"));
-    auto *foodLayout = new QVBoxLayout(TabSheetFood);
-    foodLayout->setContentsMargins(0, 0, 0, 0);
-    foodLayout->addWidget(Food_tre);
-    for (QTreeWidget *t : {Cate_tre, Food_tre}) {
-        t->setHeaderHidden(true);
-        t->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        t->setExpandsOnDoubleClick(true);
-    }
-    PageControl1->addTab(TabSheetCate, QStringLiteral("系统菜肴"));
-    PageControl1->addTab(TabSheetFood, QStringLiteral("食物原料"));
-    PageControl1->setCurrentWidget(TabSheetCate);
+    const FoodTreeTabs trees = MakeFoodTreeTabs(this, 0);
+    PageControl1 = trees.tabs;
+    TabSheetCate = trees.catePage;
+    Cate_tre = trees.cateTree;
+    TabSheetFood = trees.foodPage;
+    Food_tre = trees.foodTree;
     left->addWidget(PageControl1, 2);
 
     auto *findRow = new QHBoxLayout;
     SearchFood_edt = new SearchEdit(kSearchPrompt, this);
     SearchFood_edt->setObjectName(QStringLiteral("SearchFood_edt"));
     SearchFood_edt->setClearOnClick(true);
-    Element_cmb = new QComboBox(this);
-    Element_cmb->setObjectName(QStringLiteral("Element_cmb"));
-    Element_cmb->setPlaceholderText(QStringLiteral("营养素种类"));
-    Element_cmb->setMaxVisibleItems(24);
+    Element_cmb = MakeElementCombo(this);
     findRow->addWidget(SearchFood_edt, 1);
     findRow->addWidget(Element_cmb, 1);
     left->addLayout(findRow);
@@ -326,11 +298,8 @@ void TCustomPantryFood::dishTreeClicked(QTreeWidgetItem *item)
 {
     if (!item)
         return;
-    // The node reads "KINDID-KINDNAME [count]"; the category's dishes carry
-    // "KINDID-" in front of their number.
-    const QString text = item->text(0).trimmed();
-    const qsizetype hyphen = text.indexOf(QLatin1Char('-'));
-    const QString head = hyphen > 0 ? text.left(hyphen + 1) : text.left(2) + QLatin1Char('-');
+    // The category's dishes carry "KINDID-" in front of their number.
+    const QString head = DishKindOf(item->text(0)) + QLatin1Char('-');
     SearchFood_edt->showPrompt();
     QString err;
     if (!FillStrGridTmp(QStringLiteral("SELECT FOODID FROM CateNutri_tb WHERE substr(FOODID, 1, ?) = ?"),
@@ -345,10 +314,8 @@ void TCustomPantryFood::dishTreeClicked(QTreeWidgetItem *item)
 void TCustomPantryFood::search(const QString &text)
 {
     const bool dishes = dishPageCurrent();
-    const QString table = dishes ? QStringLiteral("CateNutri_tb") : QStringLiteral("Nutri_tb");
     QString err;
-    if (!SearchFood(table, text.trimmed(), &err)
-        || !FillStrGridTmp(DM()->AQSearchFood(), dishes ? QStringLiteral("FOODID") : QStringLiteral("Code"), &err)) {
+    if (!bench::listSearch(dishes ? bench::ChooserTable::Dishes : bench::ChooserTable::Foods, text.trimmed(), &err)) {
         showError(err);
         return;
     }

@@ -14,37 +14,35 @@ QColor colourOf(eval::Rgb rgb)
     return QColor(rgb.r, rgb.g, rgb.b);
 }
 
-QLabel *titleBand(const QString &text, QWidget *parent)
+QList<DataGrid::Column> evaluationColumns(int remarkWidth)
 {
-    auto *band = new QLabel(text, parent);
-    band->setObjectName(QStringLiteral("Title_lab"));
-    band->setAlignment(Qt::AlignCenter);
-    QFont f = band->font();
-    f.setPointSize(f.pointSize() + 6);
-    f.setBold(true);
-    band->setFont(f);
-    band->setStyleSheet(QStringLiteral("color: #00307a; padding: 6px;"));
-    return band;
+    QList<DataGrid::Column> columns;
+    columns.append({QStringLiteral("REMARK"), eval::resultColumnTitle(), remarkWidth, DataGrid::FooterKind::Text,
+                    eval::resultColumnTitle()});
+    const QStringList req = requirementColumns();
+    for (int k = 0; k < req.size(); ++k)
+        columns.append({req[k], eval::evaluationTitle(k), -1, DataGrid::FooterKind::Text, QString()});
+    return columns;
+}
+
+void styleEvaluationColumns(DataGrid *grid)
+{
+    const QString remark = QStringLiteral("REMARK");
+    grid->setColumnForeground(remark, Qt::red);
+    grid->setColumnBold(remark, true);
+    grid->setFooterColor(remark, Qt::red);
+    grid->setFooterBold(remark, true);
+    for (const QString &c : requirementColumns()) {
+        grid->setFooterBold(c, true);
+        grid->setFooterAlignment(c, Qt::AlignCenter);
+    }
 }
 
 void setupEvaluationGrid(DataGrid *grid)
 {
     grid->setReadOnly(true);
-    QList<DataGrid::Column> columns;
-    const QString remark = QStringLiteral("REMARK");
-    columns.append({remark, eval::resultColumnTitle(), 60, DataGrid::FooterKind::Text, eval::resultColumnTitle()});
-    const QStringList req = requirementColumns();
-    for (int k = 0; k < req.size(); ++k)
-        columns.append({req[k], eval::evaluationTitle(k), -1, DataGrid::FooterKind::Text, QString()});
-    grid->setColumns(columns, true);
-    grid->setColumnForeground(remark, Qt::red);
-    grid->setColumnBold(remark, true);
-    grid->setFooterColor(remark, Qt::red);
-    grid->setFooterBold(remark, true);
-    for (const QString &c : req) {
-        grid->setFooterBold(c, true);
-        grid->setFooterAlignment(c, Qt::AlignCenter);
-    }
+    grid->setColumns(evaluationColumns(60), true);
+    styleEvaluationColumns(grid);
     grid->setFooterVisible(true);
 }
 

@@ -1,10 +1,11 @@
 #pragma once
 // The look of an evaluation shared by the windows that compare an intake with
-// the requirements (the survey result, the week statistics): the evaluation
-// grid with its marker footers, the bar chart and the colour legend, plus the
-// title band those windows carry. The figures come from the core
+// the requirements (the workbench, the survey result, the week statistics):
+// the evaluation grid with its marker footers, the bar chart and the colour
+// legend. The figures come from the core
 // (planning/Evaluation.h); these functions only put them on screen.
 #include "planning/Evaluation.h"
+#include "widgets/DataGrid.h"
 
 #include <QColor>
 #include <QList>
@@ -12,21 +13,23 @@
 #include <array>
 
 class BarChart;
-class DataGrid;
-class QLabel;
 class QWidget;
 
 namespace nqb::evalview {
 
 QColor colourOf(eval::Rgb rgb);
 
-// The blue band with the window's title text (objectName "Title_lab").
-QLabel *titleBand(const QString &text, QWidget *parent);
+// The columns of an evaluation: REMARK titled "结果" (remarkWidth pixels wide,
+// footer the text "结果") and the 26 requirement columns with their titles and
+// text footers.
+QList<DataGrid::Column> evaluationColumns(int remarkWidth);
+// REMARK in bold red with a bold red footer; the requirement columns' footers
+// bold and centred.
+void styleEvaluationColumns(DataGrid *grid);
 
 // Sets up an evaluation grid (objectName is left to the caller): read-only,
-// whole-row selection; the columns REMARK titled "结果" (bold red, footer the
-// bold red text "结果") and the 26 requirement columns with their titles and
-// centred bold footers; every other column of the rows is hidden.
+// whole-row selection; the evaluation columns with REMARK 60 pixels wide and
+// styled as above, the footer shown; every other column of the rows is hidden.
 void setupEvaluationGrid(DataGrid *grid);
 
 // Writes each nutrient's marker into the footer of its column, in the

@@ -1,5 +1,7 @@
 #include "planning/FoodChooserUnit.h"
 
+#include "data/FunctionUnit.h"
+
 #include "data/NumberFormat.h"
 #include "planning/CustomPantry.h"
 #include "planning/CustomPantryFoodUnit.h"
@@ -102,28 +104,14 @@ void TFoodChooser::buildUi()
     auto *listLayout = new QVBoxLayout(m_listPanel);
     listLayout->setContentsMargins(0, 0, 0, 0);
     listLayout->setSpacing(4);
-    PageControl1 = new QTabWidget(m_listPanel);
-    PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    TabSheetCate = new QWidget;
-    TabSheetCate->setObjectName(QStringLiteral("TabSheetCate"));
-    TabSheetFood = new QWidget;
-    TabSheetFood->setObjectName(QStringLiteral("TabSheetFood"));
-    auto makeTree = [](QWidget *page, const char *name) {
-        auto *l = new QVBoxLayout(page);
-        l->setContentsMargins(2, 2, 2, 2);
-        auto *t = new QTreeWidget(page);
-        t->setObjectName(QString::fromLatin1(name));
-        t->setHeaderHidden(true);
-        t->setColumnCount(1);
-        t->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    const FoodTreeTabs trees = MakeFoodTreeTabs(m_listPanel, 2);
+    PageControl1 = trees.tabs;
+    TabSheetCate = trees.catePage;
+    Cate_tre = trees.cateTree;
+    TabSheetFood = trees.foodPage;
+    Food_tre = trees.foodTree;
+    for (QTreeWidget *t : {Cate_tre, Food_tre})
         t->setIndentation(14);
-        l->addWidget(t);
-        return t;
-    };
-    Cate_tre = makeTree(TabSheetCate, "Cate_tre");
-    Food_tre = makeTree(TabSheetFood, "Food_tre");
-    PageControl1->addTab(TabSheetCate, QStringLiteral("系统菜肴"));
-    PageControl1->addTab(TabSheetFood, QStringLiteral("食物原料"));
     PageControl1->setCurrentWidget(TabSheetFood);
     listLayout->addWidget(PageControl1, 4);
 
@@ -132,10 +120,7 @@ void TFoodChooser::buildUi()
     SearchFood_edt = new SearchEdit(kSearchPrompt, m_listPanel);
     SearchFood_edt->setObjectName(QStringLiteral("SearchFood_edt"));
     SearchFood_edt->setToolTip(QStringLiteral("输入食物名称或拼音简码，回车查找"));
-    Element_cmb = new QComboBox(m_listPanel);
-    Element_cmb->setObjectName(QStringLiteral("Element_cmb"));
-    Element_cmb->setPlaceholderText(QStringLiteral("营养素种类"));
-    Element_cmb->setMaxVisibleItems(24);
+    Element_cmb = MakeElementCombo(m_listPanel);
     Element_cmb->setToolTip(QStringLiteral("按所选营养素含量从高到低排列"));
     searchRow->addWidget(SearchFood_edt, 1);
     searchRow->addWidget(Element_cmb, 1);
@@ -382,8 +367,12 @@ void TFoodChooser::OpenQuantifiedMenu()
 
 // ---------------------------------------------------------------- lists
 
-void TFoodChooser::fillPickList(const QStringList &names)
+void TFoodChooser::fillPickList(bool resort)
 {
+    QString err;
+    const QStringList names = bench::listedNames(m_listTable, ElementColumn(Element_cmb), resort, &err);
+    if (!err.isEmpty())
+        return report(err);
     StrGrid->setNames(names);
     if (StrGrid->rowCount() == 0)
         StrGrid->setRowCount(1);
@@ -399,10 +388,7 @@ void TFoodChooser::foodTreeClicked()
     if (!bench::listFoodGroup(prefix, &err))
         return report(err);
     m_listTable = ChooserTable::Foods;
-    const QStringList names = bench::listedNames(ChooserTable::Foods, ElementColumn(Element_cmb), false, &err);
-    if (!err.isEmpty())
-        return report(err);
-    fillPickList(names);
+    fillPickList();
 }
 
 void TFoodChooser::dishTreeClicked()
@@ -411,17 +397,17 @@ void TFoodChooser::dishTreeClicked()
     QTreeWidgetItem *node = Cate_tre->currentItem();
     if (!node)
         return;
-    const QString kind = node->text(0).trimmed().left(2);
-    if (kind.isEmpty())
+    // The category's identifier up to its hyphen, so that category 10 never
+    // lists the dishes of 100 … 109.
+    const QString kindId = DishKindOf(node->text(0));
+    if (kindId.isEmpty())
         return;
+    const QString kind = kindId + QLatin1Char('-');
     QString err;
     if (!bench::listDishCategory(kind, &err))
         return report(err);
     m_listTable = ChooserTable::Dishes;
-    const QStringList names = bench::listedNames(ChooserTable::Dishes, ElementColumn(Element_cmb), false, &err);
-    if (!err.isEmpty())
-        return report(err);
-    fillPickList(names);
+    fillPickList();
 }
 
 void TFoodChooser::runSearch()
@@ -432,21 +418,14 @@ void TFoodChooser::runSearch()
     if (!bench::listSearch(table, text, &err))
         return report(err);
     m_listTable = table;
-    const QStringList names = bench::listedNames(table, ElementColumn(Element_cmb), false, &err);
-    if (!err.isEmpty())
-        return report(err);
-    fillPickList(names);
+    fillPickList();
 }
 
 void TFoodChooser::resort()
 {
     // The names listed last are re-sorted, from the table they were listed
     // from (even if the other tree page is showing now).
-    QString err;
-    const QStringList names = bench::listedNames(m_listTable, ElementColumn(Element_cmb), true, &err);
-    if (!err.isEmpty())
-        return report(err);
-    fillPickList(names);
+    fillPickList(true);
 }
 
 // ---------------------------------------------------------------- details

@@ -108,7 +108,9 @@ signals:
 
 private:
     void buildUi();
-    void fillPickList(const QStringList &names);
+    // Lists the names in StrGrid_tmp from m_listTable in the nutrient order
+    // of Element_cmb (resort: a dish list without a nutrient goes by name).
+    void fillPickList(bool resort = false);
     void showDetails(nqb::bench::ChooserTable table, const QString &name, const QString &id, bool found);
     void clearDetails(const QString &name);
     void editMenu();

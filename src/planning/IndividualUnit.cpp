@@ -12,6 +12,7 @@
 #include "widgets/Pickers.h"
 #include "widgets/Prompt.h"
 #include "widgets/SearchEdit.h"
+#include "widgets/TitleBand.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -125,36 +126,18 @@ void TIndividual::buildUi()
     resize(900, 560);
 
     auto *root = new QVBoxLayout(this);
-    auto *band = new QLabel(QStringLiteral("菜  肴  录  入"), this);
-    band->setObjectName(QStringLiteral("Title_lab"));
-    band->setAlignment(Qt::AlignCenter);
-    QFont f = band->font();
-    f.setPointSize(f.pointSize() + 6);
-    f.setBold(true);
-    band->setFont(f);
-    band->setStyleSheet(QStringLiteral("color: #00307a; padding: 6px;"));
-    root->addWidget(band);
+    root->addWidget(makeTitleBand(QStringLiteral("菜  肴  录  入"), this));
 
     auto *body = new QHBoxLayout;
     root->addLayout(body, 1);
 
     // Left: the dish categories and the raw food groups.
-    PageControl1 = new QTabWidget(this);
-    PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    TabSheetCate = new QWidget(PageControl1);
-    TabSheetCate->setObjectName(QStringLiteral("TabSheetCate"));
-    Cate_tre = new QTreeWidget(TabSheetCate);
-    Cate_tre->setObjectName(QStringLiteral("Cate_tre"));
-    Cate_tre->setHeaderHidden(true);
-    (new QVBoxLayout(TabSheetCate))->addWidget(Cate_tre);
-    TabSheetFood = new QWidget(PageControl1);
-    TabSheetFood->setObjectName(QStringLiteral("TabSheetFood"));
-    Food_tre = new QTreeWidget(TabSheetFood);
-    Food_tre->setObjectName(QStringLiteral("Food_tre"));
-    Food_tre->setHeaderHidden(true);
-    (new QVBoxLayout(TabSheetFood))->addWidget(Food_tre);
-    PageControl1->addTab(TabSheetCate, QStringLiteral("系统菜肴"));
-    PageControl1->addTab(TabSheetFood, QStringLiteral("食物原料"));
+    const FoodTreeTabs trees = MakeFoodTreeTabs(this);
+    PageControl1 = trees.tabs;
+    TabSheetCate = trees.catePage;
+    Cate_tre = trees.cateTree;
+    TabSheetFood = trees.foodPage;
+    Food_tre = trees.foodTree;
     PageControl1->setCurrentWidget(TabSheetFood);
     PageControl1->setMinimumWidth(200);
     body->addWidget(PageControl1, 2);
@@ -285,11 +268,9 @@ void TIndividual::CateTreeClick()
     const QTreeWidgetItem *node = Cate_tre->currentItem();
     if (!node)
         return;
-    // The node reads "KINDID-KINDNAME [n]"; the category's dishes are those
-    // whose FOODID begins with "KINDID-" (whatever the length of the KINDID).
-    const QString text = node->text(0).trimmed();
-    const int dash = text.indexOf(QLatin1Char('-'));
-    const QString kind = dash > 0 ? text.left(dash) : text.left(2);
+    // The category's dishes are those whose FOODID begins with "KINDID-"
+    // (whatever the length of the KINDID).
+    const QString kind = DishKindOf(node->text(0));
     QString err;
     if (!FillStrGridTmp(QStringLiteral("SELECT FoodID FROM CateNutri_tb WHERE FoodID LIKE ? ORDER BY rowid"),
                         {kind + QStringLiteral("-%")}, QStringLiteral("FoodID"), &err)

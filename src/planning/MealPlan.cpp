@@ -274,15 +274,22 @@ PlanStatus parseWeight(const QString &text, double *weight, QString *message)
     return PlanStatus::Ok;
 }
 
-namespace {
-
-PlanResult fail(PlanStatus status, const QString &message)
+PlanResult failure(PlanStatus status, const QString &message)
 {
     PlanResult r;
     r.status = status;
     r.message = message;
     return r;
 }
+
+PlanResult succeeded(int rows)
+{
+    PlanResult r;
+    r.rows = rows;
+    return r;
+}
+
+namespace {
 
 QString planColumnList()
 {
@@ -298,10 +305,10 @@ PlanResult addEntry(const FoodRow &food, const QString &week, MealSlot slot, con
     QString message;
     const PlanStatus ws = parseWeight(weightText, &weight, &message);
     if (ws != PlanStatus::Ok)
-        return fail(ws, message);
+        return failure(ws, message);
     const QString name = food.name.trimmed();
     if (name.isEmpty())
-        return fail(PlanStatus::NotFound, nothingChosenMessage());
+        return failure(PlanStatus::NotFound, nothingChosenMessage());
 
     const QString slotText = slotName(slot);
     QSqlQuery q(nqb::db());
@@ -309,9 +316,9 @@ PlanResult addEntry(const FoodRow &food, const QString &week, MealSlot slot, con
     if (!plandb::exec(q,
                       QStringLiteral("SELECT COUNT(*) FROM NQBNutri_tmp WHERE FOODNAME=? AND WEEK=? AND DINERTIME=?"),
                       {name, week, slotText}, &err))
-        return fail(PlanStatus::DbError, err);
+        return failure(PlanStatus::DbError, err);
     if (q.next() && q.value(0).toInt() > 0)
-        return fail(PlanStatus::Duplicate, duplicateEntryMessage());
+        return failure(PlanStatus::Duplicate, duplicateEntryMessage());
 
     const int edible = edibleWhole(food.edible);
     const CompositionValues amounts = entryAmounts(food.content, weight, edible);
@@ -324,10 +331,8 @@ PlanResult addEntry(const FoodRow &food, const QString &week, MealSlot slot, con
     const QString sql =
         QStringLiteral("INSERT INTO NQBNutri_tmp (%1) VALUES (%2)").arg(planColumnList(), marks.join(QLatin1Char(',')));
     if (!plandb::exec(q, sql, binds, &err))
-        return fail(PlanStatus::DbError, err);
-    PlanResult r;
-    r.rows = 1;
-    return r;
+        return failure(PlanStatus::DbError, err);
+    return succeeded(1);
 }
 
 PlanResult addEntryByCode(const QString &code, const QString &week, MealSlot slot, const QString &weightText)
@@ -337,13 +342,13 @@ PlanResult addEntryByCode(const QString &code, const QString &week, MealSlot slo
     QString message;
     const PlanStatus ws = parseWeight(weightText, &weight, &message);
     if (ws != PlanStatus::Ok)
-        return fail(ws, message);
+        return failure(ws, message);
     QString err;
     const FoodRow food = lookupFoodByCode(code, &err);
     if (!err.isEmpty())
-        return fail(PlanStatus::DbError, err);
+        return failure(PlanStatus::DbError, err);
     if (!food.found())
-        return fail(PlanStatus::NotFound, nothingChosenMessage());
+        return failure(PlanStatus::NotFound, nothingChosenMessage());
     return addEntry(food, week, slot, weightText);
 }
 
@@ -354,9 +359,9 @@ PlanResult changeWeight(const QString &name, const QString &week, const QString 
     QString message;
     const PlanStatus ws = parseWeight(newWeightText, &wNew, &message);
     if (ws == PlanStatus::EmptyWeight)
-        return fail(ws, emptyNewWeightMessage());
+        return failure(ws, emptyNewWeightMessage());
     if (ws != PlanStatus::Ok)
-        return fail(ws, message);
+        return failure(ws, message);
 
     QSqlQuery q(nqb::db());
     QString err;
@@ -364,9 +369,9 @@ PlanResult changeWeight(const QString &name, const QString &week, const QString 
                                        "WHERE FOODNAME=? AND WEEK=? AND DINERTIME=? ORDER BY rowid LIMIT 1")
                             .arg(joinColumns(compositionColumns()));
     if (!plandb::exec(q, sql, {name.trimmed(), week, slot}, &err))
-        return fail(PlanStatus::DbError, err);
+        return failure(PlanStatus::DbError, err);
     if (!q.next())
-        return fail(PlanStatus::NotFound, nothingChosenMessage());
+        return failure(PlanStatus::NotFound, nothingChosenMessage());
     const QSqlRecord rec = q.record();
     const qint64 rowid = rec.value(0).toLongLong();
     const double wOld = toNumber(rec.value(QStringLiteral("WEIGHT")));
@@ -379,10 +384,10 @@ PlanResult changeWeight(const QString &name, const QString &week, const QString 
         // Amounts of a zero weight cannot be rescaled: compute them afresh.
         const FoodRow food = lookupFoodByCode(rec.value(QStringLiteral("CODE")).toString(), &err);
         if (!err.isEmpty())
-            return fail(PlanStatus::DbError, err);
+            return failure(PlanStatus::DbError, err);
         if (!food.found())
-            return fail(PlanStatus::NotFound,
-                        QStringLiteral("找不到“%1”的成分数据，无法按新重量计算。").arg(name.trimmed()));
+            return failure(PlanStatus::NotFound,
+                           QStringLiteral("找不到“%1”的成分数据，无法按新重量计算。").arg(name.trimmed()));
         if (edibleOut.isNull())
             edibleOut = edibleWhole(food.edible);
         amounts = entryAmounts(food.content, wNew, edibleWhole(edibleOut));
@@ -396,10 +401,8 @@ PlanResult changeWeight(const QString &name, const QString &week, const QString 
     binds << rowid;
     if (!plandb::exec(q, QStringLiteral("UPDATE NQBNutri_tmp SET %1 WHERE rowid=?").arg(plandb::assignments(cols)),
                       binds, &err))
-        return fail(PlanStatus::DbError, err);
-    PlanResult r;
-    r.rows = q.numRowsAffected();
-    return r;
+        return failure(PlanStatus::DbError, err);
+    return succeeded(q.numRowsAffected());
 }
 
 PlanResult deleteEntry(const QString &code, const QString &week, const QString &slot, const QString &name)
@@ -421,10 +424,8 @@ PlanResult deleteEntry(const QString &code, const QString &week, const QString &
         return {};
     }
     if (!ok)
-        return fail(PlanStatus::DbError, err);
-    PlanResult r;
-    r.rows = q.numRowsAffected();
-    return r;
+        return failure(PlanStatus::DbError, err);
+    return succeeded(q.numRowsAffected());
 }
 
 PlanResult clearPlan()
@@ -432,10 +433,8 @@ PlanResult clearPlan()
     QSqlQuery q(nqb::db());
     QString err;
     if (!plandb::exec(q, QStringLiteral("DELETE FROM NQBNutri_tmp"), {}, &err))
-        return fail(PlanStatus::DbError, err);
-    PlanResult r;
-    r.rows = q.numRowsAffected();
-    return r;
+        return failure(PlanStatus::DbError, err);
+    return succeeded(q.numRowsAffected());
 }
 
 PlanResult applyMealPattern(int pattern)
@@ -455,7 +454,7 @@ PlanResult applyMealPattern(int pattern)
     if (!plandb::exec(q,
                       QStringLiteral("DELETE FROM NQBNutri_tmp WHERE DINERTIME IN (%1)").arg(marks.join(QLatin1Char(','))),
                       binds, &err))
-        return fail(PlanStatus::DbError, err);
+        return failure(PlanStatus::DbError, err);
     r.rows = q.numRowsAffected();
     return r;
 }

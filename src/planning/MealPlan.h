@@ -152,6 +152,11 @@ struct PlanResult {
     bool ok() const { return status == PlanStatus::Ok; }
 };
 
+// A result with a failing status and the message to show.
+PlanResult failure(PlanStatus status, const QString &message);
+// A successful result that counts rows.
+PlanResult succeeded(int rows);
+
 // Messages of the entry dialogs.
 QString emptyWeightMessage();       // "重量不能为空!" (add dialog)
 QString emptyNewWeightMessage();    // "食物重量不能为空!" (change-weight dialog)

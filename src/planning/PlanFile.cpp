@@ -22,6 +22,8 @@ namespace nqb::planfile {
 
 using plan::PlanResult;
 using plan::PlanStatus;
+using plan::failure;
+using plan::succeeded;
 
 namespace {
 
@@ -32,24 +34,33 @@ constexpr int kPlanColumns = 7 + kCompositionCount;
 const QString kPositiveInfinity = QStringLiteral("Infinity");
 const QString kNegativeInfinity = QStringLiteral("-Infinity");
 
-PlanResult fail(PlanStatus status, const QString &message)
-{
-    PlanResult r;
-    r.status = status;
-    r.message = message;
-    return r;
-}
-
 QString shown(const QString &path)
 {
     return QDir::toNativeSeparators(path);
 }
 
+// Reads the whole file into *bytes. A missing or unreadable file fails with a
+// message calling it what ("配餐记录文件", "文件").
+PlanResult readWholeFile(const QString &path, const QString &what, QByteArray *bytes)
+{
+    QFile f(path);
+    if (!f.exists())
+        return failure(PlanStatus::FileError, QStringLiteral("找不到%1“%2”。").arg(what, shown(path)));
+    if (!f.open(QIODevice::ReadOnly))
+        return failure(PlanStatus::FileError,
+                       QStringLiteral("无法读取%1“%2”：%3").arg(what, shown(path), f.errorString()));
+    *bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        return failure(PlanStatus::FileError,
+                       QStringLiteral("无法读取%1“%2”：%3").arg(what, shown(path), f.errorString()));
+    return {};
+}
+
 PlanResult badFile(const QString &path, const QString &reason)
 {
-    return fail(PlanStatus::FileError,
-                QStringLiteral("配餐记录文件“%1”已损坏或不是本程序保存的配餐记录（%2），未导入任何记录。")
-                    .arg(shown(path), reason));
+    return failure(PlanStatus::FileError,
+                   QStringLiteral("配餐记录文件“%1”已损坏或不是本程序保存的配餐记录（%2），未导入任何记录。")
+                       .arg(shown(path), reason));
 }
 
 QJsonValue numberCell(const QVariant &v)
@@ -97,7 +108,7 @@ PlanResult savePlan(const QString &path)
     QString err;
     if (!plandb::exec(q, QStringLiteral("SELECT %1 FROM NQBNutri_tmp ORDER BY rowid").arg(joinColumns(columns)), {},
                       &err))
-        return fail(PlanStatus::DbError, err);
+        return failure(PlanStatus::DbError, err);
     QJsonArray rows;
     while (q.next()) {
         QJsonArray row;
@@ -119,28 +130,18 @@ PlanResult savePlan(const QString &path)
 
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
-        return fail(PlanStatus::FileError,
-                    QStringLiteral("无法写入配餐记录文件“%1”：%2").arg(shown(path), f.errorString()));
+        return failure(PlanStatus::FileError,
+                       QStringLiteral("无法写入配餐记录文件“%1”：%2").arg(shown(path), f.errorString()));
     }
-    PlanResult r;
-    r.rows = rows.size();
-    return r;
+    return succeeded(rows.size());
 }
 
 PlanResult readPlanFile(const QString &path, QList<QVariantList> *rowsOut)
 {
     rowsOut->clear();
-    QFile f(path);
-    if (!f.exists())
-        return fail(PlanStatus::FileError, QStringLiteral("找不到配餐记录文件“%1”。").arg(shown(path)));
-    if (!f.open(QIODevice::ReadOnly))
-        return fail(PlanStatus::FileError,
-                    QStringLiteral("无法读取配餐记录文件“%1”：%2").arg(shown(path), f.errorString()));
-    const QByteArray bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError)
-        return fail(PlanStatus::FileError,
-                    QStringLiteral("无法读取配餐记录文件“%1”：%2").arg(shown(path), f.errorString()));
-    f.close();
+    QByteArray bytes;
+    if (PlanResult r = readWholeFile(path, QStringLiteral("配餐记录文件"), &bytes); !r.ok())
+        return r;
 
     QJsonParseError pe;
     const QJsonDocument doc = QJsonDocument::fromJson(bytes, &pe);
@@ -155,9 +156,9 @@ PlanResult readPlanFile(const QString &path, QList<QVariantList> *rowsOut)
     if (!version.isDouble() || version.toDouble() != std::floor(version.toDouble()) || version.toDouble() < 1)
         return badFile(path, QStringLiteral("版本号无效"));
     if (version.toDouble() > kFormatVersion)
-        return fail(PlanStatus::FileError,
-                    QStringLiteral("配餐记录文件“%1”由更新版本的程序保存，本程序无法读取，未导入任何记录。")
-                        .arg(shown(path)));
+        return failure(PlanStatus::FileError,
+                       QStringLiteral("配餐记录文件“%1”由更新版本的程序保存，本程序无法读取，未导入任何记录。")
+                           .arg(shown(path)));
 
     const QStringList expected = planColumns();
     const QJsonValue columnsValue = root.value(QStringLiteral("columns"));
@@ -226,30 +227,28 @@ PlanResult loadPlan(const QString &path, int mealPattern)
     plandb::Transaction tx;
     QString err;
     if (!tx.begin(&err))
-        return fail(PlanStatus::DbError, err);
+        return failure(PlanStatus::DbError, err);
     QSqlQuery q(nqb::db());
     if (!plandb::exec(q, QStringLiteral("DELETE FROM NQBNutri_tmp"), {}, &err))
-        return fail(PlanStatus::DbError, err);
+        return failure(PlanStatus::DbError, err);
     QStringList marks;
     for (int c = 0; c < kPlanColumns; ++c)
         marks << QStringLiteral("?");
     if (!q.prepare(QStringLiteral("INSERT INTO NQBNutri_tmp (%1) VALUES (%2)")
                        .arg(joinColumns(planColumns()), marks.join(QLatin1Char(',')))))
-        return fail(PlanStatus::DbError, plandb::errorText(q));
+        return failure(PlanStatus::DbError, plandb::errorText(q));
     for (const QVariantList &row : rows) {
         for (int c = 0; c < kPlanColumns; ++c)
             q.bindValue(c, row[c]);
         if (!q.exec())
-            return fail(PlanStatus::DbError, plandb::errorText(q));
+            return failure(PlanStatus::DbError, plandb::errorText(q));
     }
     const PlanResult dropped = plan::applyMealPattern(mealPattern);
     if (!dropped.ok())
         return dropped;
     if (!tx.commit(&err))
-        return fail(PlanStatus::DbError, err);
-    PlanResult r;
-    r.rows = rows.size() - dropped.rows;
-    return r;
+        return failure(PlanStatus::DbError, err);
+    return succeeded(rows.size() - dropped.rows);
 }
 
 QString profileFilePath(bool individual)
@@ -261,27 +260,27 @@ PlanResult writeQuotiety(const QString &profilePath, const std::array<int, 7> &p
 {
     QSettings s(profilePath, QSettings::IniFormat);
     if (s.status() != QSettings::NoError)
-        return fail(PlanStatus::FileError, QStringLiteral("无法读取文件“%1”。").arg(shown(profilePath)));
+        return failure(PlanStatus::FileError, QStringLiteral("无法读取文件“%1”。").arg(shown(profilePath)));
     s.beginGroup(QStringLiteral("Quotiety"));
     for (int i = 0; i < 7; ++i)
         s.setValue(QString::number(i), percentages[i]);
     s.endGroup();
     s.sync();
     if (s.status() != QSettings::NoError || !QFileInfo::exists(profilePath))
-        return fail(PlanStatus::FileError, QStringLiteral("无法写入文件“%1”。").arg(shown(profilePath)));
+        return failure(PlanStatus::FileError, QStringLiteral("无法写入文件“%1”。").arg(shown(profilePath)));
     return {};
 }
 
 PlanResult writeQuotiety(const QString &profilePath, const QStringList &percentageTexts)
 {
     if (percentageTexts.size() != 7)
-        return fail(PlanStatus::BadNumber, QStringLiteral("需要七天的配餐系数比。"));
+        return failure(PlanStatus::BadNumber, QStringLiteral("需要七天的配餐系数比。"));
     std::array<int, 7> p{};
     for (int i = 0; i < 7; ++i) {
         bool ok = false;
         p[i] = percentageTexts[i].trimmed().toInt(&ok);
         if (!ok)
-            return fail(PlanStatus::BadNumber, QStringLiteral("“%1”不是有效的整数。").arg(percentageTexts[i]));
+            return failure(PlanStatus::BadNumber, QStringLiteral("“%1”不是有效的整数。").arg(percentageTexts[i]));
     }
     return writeQuotiety(profilePath, p);
 }
@@ -301,20 +300,13 @@ QString planPathForProfileCopy(const QString &copyPath)
 
 PlanResult copyProfile(const QString &profilePath, const QString &copyPath)
 {
-    QFile src(profilePath);
-    if (!src.exists())
-        return fail(PlanStatus::FileError, QStringLiteral("找不到文件“%1”。").arg(shown(profilePath)));
-    if (!src.open(QIODevice::ReadOnly))
-        return fail(PlanStatus::FileError,
-                    QStringLiteral("无法读取文件“%1”：%2").arg(shown(profilePath), src.errorString()));
-    const QByteArray bytes = src.readAll();
-    if (src.error() != QFileDevice::NoError)
-        return fail(PlanStatus::FileError,
-                    QStringLiteral("无法读取文件“%1”：%2").arg(shown(profilePath), src.errorString()));
+    QByteArray bytes;
+    if (PlanResult r = readWholeFile(profilePath, QStringLiteral("文件"), &bytes); !r.ok())
+        return r;
     QSaveFile dst(copyPath);
     if (!dst.open(QIODevice::WriteOnly) || dst.write(bytes) != bytes.size() || !dst.commit())
-        return fail(PlanStatus::FileError,
-                    QStringLiteral("无法写入文件“%1”：%2").arg(shown(copyPath), dst.errorString()));
+        return failure(PlanStatus::FileError,
+                       QStringLiteral("无法写入文件“%1”：%2").arg(shown(copyPath), dst.errorString()));
     return {};
 }
 

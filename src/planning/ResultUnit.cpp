@@ -5,6 +5,7 @@
 #include "widgets/BarChart.h"
 #include "widgets/DataGrid.h"
 #include "widgets/Prompt.h"
+#include "widgets/TitleBand.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -72,7 +73,7 @@ void TResult::buildUi()
     resize(1000, 600);
 
     auto *root = new QVBoxLayout(this);
-    root->addWidget(evalview::titleBand(QStringLiteral("膳 食 营 养 素 摄 入 量 评 价"), this));
+    root->addWidget(makeTitleBand(QStringLiteral("膳 食 营 养 素 摄 入 量 评 价"), this));
 
     auto *box = new QGroupBox(QStringLiteral("评测结果"), this);
     auto *boxLayout = new QVBoxLayout(box);

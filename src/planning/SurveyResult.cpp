@@ -11,6 +11,8 @@ namespace nqb::survey {
 
 using plan::PlanResult;
 using plan::PlanStatus;
+using plan::failure;
+using plan::succeeded;
 
 QStringList barLabels()
 {
@@ -29,14 +31,6 @@ QString duplicateMessage()
 }
 
 namespace {
-
-PlanResult fail(PlanStatus status, const QString &message)
-{
-    PlanResult r;
-    r.status = status;
-    r.message = message;
-    return r;
-}
 
 // Writes the amounts of one entry (by rowid) from its code and weight.
 bool recomputeRow(QSqlQuery &q, qint64 rowid, const QString &code, double weight, QString *error)
@@ -66,24 +60,22 @@ PlanResult addEntry(const QString &name, plan::FoodSource table)
 {
     const QString n = name.trimmed();
     if (n.isEmpty() || table == plan::FoodSource::None)
-        return fail(PlanStatus::NotFound, plan::nothingChosenMessage());
+        return failure(PlanStatus::NotFound, plan::nothingChosenMessage());
     QSqlQuery q(nqb::db());
     QString err;
     if (!plandb::exec(q, QStringLiteral("SELECT COUNT(*) FROM NQBNutri_tmp WHERE FOODNAME=?"), {n}, &err))
-        return fail(PlanStatus::DbError, err);
+        return failure(PlanStatus::DbError, err);
     if (q.next() && q.value(0).toInt() > 0)
-        return fail(PlanStatus::Duplicate, duplicateMessage());
+        return failure(PlanStatus::Duplicate, duplicateMessage());
     const plan::FoodRow food = plan::lookupFoodByName(n, table, &err);
     if (!err.isEmpty())
-        return fail(PlanStatus::DbError, err);
+        return failure(PlanStatus::DbError, err);
     if (!food.found())
-        return fail(PlanStatus::NotFound, plan::nothingChosenMessage());
+        return failure(PlanStatus::NotFound, plan::nothingChosenMessage());
     if (!plandb::exec(q, QStringLiteral("INSERT INTO NQBNutri_tmp (CODE, FOODNAME) VALUES (?, ?)"),
                       {food.code, food.name}, &err))
-        return fail(PlanStatus::DbError, err);
-    PlanResult r;
-    r.rows = 1;
-    return r;
+        return failure(PlanStatus::DbError, err);
+    return succeeded(1);
 }
 
 PlanResult setWeight(const QString &name, const QString &weightText)
@@ -93,7 +85,7 @@ PlanResult setWeight(const QString &name, const QString &weightText)
     QString message;
     const PlanStatus ws = plan::parseWeight(weightText, &weight, &message);
     if (ws == PlanStatus::BadNumber)
-        return fail(ws, message);
+        return failure(ws, message);
     if (ws == PlanStatus::Ok)
         stored = weight;
     else
@@ -102,27 +94,25 @@ PlanResult setWeight(const QString &name, const QString &weightText)
     plandb::Transaction tx;
     QString err;
     if (!tx.begin(&err))
-        return fail(PlanStatus::DbError, err);
+        return failure(PlanStatus::DbError, err);
     QSqlQuery q(nqb::db());
     if (!plandb::exec(q, QStringLiteral("SELECT rowid, CODE FROM NQBNutri_tmp WHERE FOODNAME=? ORDER BY rowid"),
                       {name.trimmed()}, &err))
-        return fail(PlanStatus::DbError, err);
+        return failure(PlanStatus::DbError, err);
     QList<QPair<qint64, QString>> rows;
     while (q.next())
         rows.append({q.value(0).toLongLong(), q.value(1).toString()});
     if (rows.isEmpty())
-        return fail(PlanStatus::NotFound, plan::nothingChosenMessage());
+        return failure(PlanStatus::NotFound, plan::nothingChosenMessage());
     for (const auto &row : rows) {
         if (!plandb::exec(q, QStringLiteral("UPDATE NQBNutri_tmp SET WEIGHT=? WHERE rowid=?"), {stored, row.first},
                           &err)
             || !recomputeRow(q, row.first, row.second, weight, &err))
-            return fail(PlanStatus::DbError, err);
+            return failure(PlanStatus::DbError, err);
     }
     if (!tx.commit(&err))
-        return fail(PlanStatus::DbError, err);
-    PlanResult r;
-    r.rows = rows.size();
-    return r;
+        return failure(PlanStatus::DbError, err);
+    return succeeded(rows.size());
 }
 
 PlanResult deleteEntry(const QString &code, const QString &name)
@@ -141,10 +131,8 @@ PlanResult deleteEntry(const QString &code, const QString &name)
     else
         return {};
     if (!ok)
-        return fail(PlanStatus::DbError, err);
-    PlanResult r;
-    r.rows = q.numRowsAffected();
-    return r;
+        return failure(PlanStatus::DbError, err);
+    return succeeded(q.numRowsAffected());
 }
 
 bool recomputeEntries(QString *error)

@@ -6,6 +6,7 @@
 #include "widgets/BarChart.h"
 #include "widgets/DataGrid.h"
 #include "widgets/Prompt.h"
+#include "widgets/TitleBand.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -59,7 +60,7 @@ void TWeekStat::buildUi()
     resize(1000, 620);
 
     auto *root = new QVBoxLayout(this);
-    root->addWidget(evalview::titleBand(QStringLiteral("一 周 配 餐 结 果 统 计"), this));
+    root->addWidget(makeTitleBand(QStringLiteral("一 周 配 餐 结 果 统 计"), this));
 
     auto *choice = new QGroupBox(this);
     auto *choiceRow = new QHBoxLayout(choice);

@@ -18,23 +18,6 @@
 
 namespace {
 
-bool isNumberType(const QVariant &v)
-{
-    switch (v.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-        return !v.isNull();
-    default:
-        return false;
-    }
-}
-
 bool isBlank(const QVariant &v)
 {
     return !v.isValid() || v.isNull() || (v.typeId() == QMetaType::QString && v.toString().trimmed().isEmpty());
@@ -43,7 +26,7 @@ bool isBlank(const QVariant &v)
 // A value as a number for sorting: numeric types, and texts that read as a number.
 bool sortNumber(const QVariant &v, double *out)
 {
-    if (isNumberType(v)) {
+    if (nqb::isNumberValue(v)) {
         *out = v.toDouble();
         return true;
     }
@@ -259,7 +242,7 @@ public:
             const QVariant base = QSortFilterProxyModel::data(index, role);
             if (base.isValid())
                 return base;
-            if (isNumberType(QSortFilterProxyModel::data(index, Qt::EditRole)))
+            if (nqb::isNumberValue(QSortFilterProxyModel::data(index, Qt::EditRole)))
                 return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
             return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
         }
@@ -299,7 +282,7 @@ public:
 
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
-        if (!isNumberType(index.data(Qt::EditRole)))
+        if (!nqb::isNumberValue(index.data(Qt::EditRole)))
             return QStyledItemDelegate::createEditor(parent, option, index);
         auto *e = new QLineEdit(parent);
         e->setFrame(false);
@@ -312,7 +295,7 @@ public:
     {
         auto *e = qobject_cast<QLineEdit *>(editor);
         const QVariant v = index.data(Qt::EditRole);
-        if (e && isNumberType(v)) {
+        if (e && nqb::isNumberValue(v)) {
             e->setText(nqb::fmtG(v.toDouble()));
             return;
         }
@@ -323,7 +306,7 @@ public:
     {
         auto *e = qobject_cast<QLineEdit *>(editor);
         const QVariant old = index.data(Qt::EditRole);
-        if (e && isNumberType(old)) {
+        if (e && nqb::isNumberValue(old)) {
             bool ok = false;
             const QString t = e->text().trimmed();
             const double v = nqb::parseNumber(t, &ok);
@@ -456,7 +439,16 @@ DataGrid::DataGrid(QWidget *parent)
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, m_footer, qOverload<>(&QWidget::update));
 }
 
-DataGrid::~DataGrid() = default;
+DataGrid::~DataGrid()
+{
+    // The base class hides the headers and the frozen view after this
+    // object's settings are gone; with no columns left they ask for none.
+    for (const auto &c : std::as_const(m_sourceConnections))
+        disconnect(c);
+    delete m_frozen;
+    m_frozen = nullptr;
+    m_proxy->setSourceModel(nullptr);
+}
 
 // ---- model ----------------------------------------------------------------
 
@@ -905,10 +897,34 @@ void DataGrid::updateGeometries()
         m_footer->setGeometry(left, top.y(), right - left, m_hbar->extra);
         m_footer->show();
         m_footer->raise();
+        // The scroll bar's container is raised again whenever the scroll area
+        // lays it out; the footer has to follow it on top.
+        if (QWidget *container = m_hbar->parentWidget(); container && container != this
+            && !container->property("nqbFooterWatch").toBool()) {
+            container->setProperty("nqbFooterWatch", true);
+            container->installEventFilter(this);
+        }
     } else {
         m_footer->hide();
     }
     updateFrozenGeometry();
+}
+
+bool DataGrid::eventFilter(QObject *watched, QEvent *event)
+{
+    if (m_footer && m_footerVisible && watched == m_hbar->parentWidget()) {
+        switch (event->type()) {
+        case QEvent::Show:
+        case QEvent::ZOrderChange:
+        case QEvent::Move:
+        case QEvent::Resize:
+            m_footer->raise();
+            break;
+        default:
+            break;
+        }
+    }
+    return QTableView::eventFilter(watched, event);
 }
 
 void DataGrid::resizeEvent(QResizeEvent *event)

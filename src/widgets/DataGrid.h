@@ -168,6 +168,8 @@ signals:
     void titleClicked(int column);
 
 protected:
+    // Keeps the footer above the scroll bar strip it covers.
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void updateGeometries() override;
     void resizeEvent(QResizeEvent *event) override;
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;

@@ -19,23 +19,6 @@ namespace {
 const QByteArray kBom("\xEF\xBB\xBF");
 const QString kCrLf = QStringLiteral("\r\n");
 
-bool isNumeric(const QVariant &v)
-{
-    switch (v.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-        return !v.isNull();
-    default:
-        return false;
-    }
-}
-
 // All lines of the table as cell texts: titles, rows, footer.
 QList<QStringList> textLines(const Table &t)
 {
@@ -196,7 +179,7 @@ QByteArray toHtml(const Table &table)
     auto cell = [](const QString &tag, const QVariant &v) {
         QString text = cellText(v).toHtmlEscaped();
         text.replace(QLatin1Char('\n'), QStringLiteral("<br>"));
-        const QString align = isNumeric(v) ? QStringLiteral(" align=\"right\"") : QString();
+        const QString align = nqb::isNumberValue(v) ? QStringLiteral(" align=\"right\"") : QString();
         return QStringLiteral("<%1%2>%3</%1>").arg(tag, align, text);
     };
     QString out;
@@ -290,7 +273,7 @@ QString writeXlsx(const Table &table, const QString &path)
     format_set_bold(bold);
 
     auto put = [&](lxw_row_t r, lxw_col_t c, const QVariant &v, lxw_format *fmt) {
-        if (isNumeric(v) && std::isfinite(v.toDouble())) {
+        if (nqb::isNumberValue(v) && std::isfinite(v.toDouble())) {
             worksheet_write_number(ws, r, c, v.toDouble(), fmt);
             return;
         }

@@ -4,10 +4,38 @@
 
 #include <QComboBox>
 #include <QSignalBlocker>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 
 namespace nqb {
+
+FoodTreeTabs MakeFoodTreeTabs(QWidget *parent, int pageMargin)
+{
+    FoodTreeTabs t;
+    t.tabs = new QTabWidget(parent);
+    t.tabs->setObjectName(QStringLiteral("PageControl1"));
+    const auto page = [&](const QString &pageName, const QString &treeName, QTreeWidget **tree) {
+        auto *p = new QWidget(t.tabs);
+        p->setObjectName(pageName);
+        *tree = new QTreeWidget(p);
+        (*tree)->setObjectName(treeName);
+        (*tree)->setHeaderHidden(true);
+        (*tree)->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        auto *l = new QVBoxLayout(p);
+        if (pageMargin >= 0)
+            l->setContentsMargins(pageMargin, pageMargin, pageMargin, pageMargin);
+        l->addWidget(*tree);
+        return p;
+    };
+    t.catePage = page(QStringLiteral("TabSheetCate"), QStringLiteral("Cate_tre"), &t.cateTree);
+    t.foodPage = page(QStringLiteral("TabSheetFood"), QStringLiteral("Food_tre"), &t.foodTree);
+    t.tabs->addTab(t.catePage, QStringLiteral("系统菜肴"));
+    t.tabs->addTab(t.foodPage, QStringLiteral("食物原料"));
+    t.tabs->setCurrentWidget(t.catePage);
+    return t;
+}
 
 bool FillFoodTree(QTreeWidget *tree, QString *error)
 {
@@ -100,6 +128,15 @@ bool FillElementCombo(QComboBox *combo, QString *error)
 QString ElementColumn(QComboBox *combo, QString *error)
 {
     return ElementColumnFor(combo ? combo->currentText() : QString(), error);
+}
+
+QComboBox *MakeElementCombo(QWidget *parent)
+{
+    auto *combo = new QComboBox(parent);
+    combo->setObjectName(QStringLiteral("Element_cmb"));
+    combo->setPlaceholderText(QStringLiteral("营养素种类"));
+    combo->setMaxVisibleItems(24);
+    return combo;
 }
 
 bool FillPickGrid(const QString &sql, const QVariantList &binds, const QString &field, QTableWidget *grid,

@@ -8,10 +8,26 @@
 #include <QVariantList>
 
 class QComboBox;
+class QTabWidget;
 class QTableWidget;
 class QTreeWidget;
+class QWidget;
 
 namespace nqb {
+
+// The two tree pages of the food and dish choosers: PageControl1 holding
+// TabSheetCate "系统菜肴" with the dish tree Cate_tre and TabSheetFood "食物原料"
+// with the food tree Food_tre (the dish page is current). The trees show no
+// header and their items cannot be edited. pageMargin < 0 keeps the style's
+// margins around each tree.
+struct FoodTreeTabs {
+    QTabWidget *tabs = nullptr;
+    QWidget *catePage = nullptr;
+    QTreeWidget *cateTree = nullptr;
+    QWidget *foodPage = nullptr;
+    QTreeWidget *foodTree = nullptr;
+};
+FoodTreeTabs MakeFoodTreeTabs(QWidget *parent, int pageMargin = -1);
 
 // Food groups as top-level nodes, their sub-groups as children.
 bool FillFoodTree(QTreeWidget *tree, QString *error = nullptr);
@@ -30,6 +46,9 @@ bool FillDishKindCombo(QComboBox *combo, QString *error = nullptr);
 bool FillElementCombo(QComboBox *combo, QString *error = nullptr);
 // Column of the nutrient the combo shows, or "none".
 QString ElementColumn(QComboBox *combo, QString *error = nullptr);
+// The nutrient choice Element_cmb, showing its prompt "营养素种类" (empty
+// until FillElementCombo fills it).
+QComboBox *MakeElementCombo(QWidget *parent);
 
 // Runs the statement and lays out the field's values in the two columns of
 // grid, two per row (see PickGridRows); no values leave one empty row.

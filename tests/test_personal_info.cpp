@@ -7,6 +7,7 @@
 #include "data/NutrientBlocks.h"
 #include "diners/PersonalInfoUnit.h"
 #include "diners/PersonalProfile.h"
+#include "planning/PlanFile.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -97,6 +98,7 @@ private slots:
     void refusedInputWritesNothing();
     void surveyModeHidesLoadAndEmptiesPlanOnClose();
     void mainWindowCommandsOpenTheWindow();
+    void loadTakesAProfileCopyAndItsPlan();
 };
 
 void PersonalInfoTest::creationShowsTheStandardRows()
@@ -392,6 +394,52 @@ void PersonalInfoTest::mainWindowCommandsOpenTheWindow()
     QCOMPARE(seen, QStringLiteral("个人资料输入"));
     QVERIFY(session->main->IsSurveyMode());
     QCOMPARE(rowCount("NQBNutri_tmp"), 0);
+}
+
+void PersonalInfoTest::loadTakesAProfileCopyAndItsPlan()
+{
+    TestEnv env;
+    TMain main;
+    main.SetMealPattern(1);
+    // A saved plan "周一.pan" with its profile copy of a woman of 50 ～ 60.
+    PersonalProfileData saved;
+    saved.male = false;
+    saved.ageBand = QStringLiteral("50 ～ 60");
+    RequirementMatrix m;
+    for (int n = 0; n < kRequirementCount; ++n) {
+        m.setText(0, n, "10");
+        m.setText(1, n, "5");
+        m.setText(2, n, "20");
+    }
+    const QString copy = env.workingDir() + "/周一.pans";
+    QCOMPARE(writePersonalProfile(copy, saved, m), QString());
+    QSqlQuery q(db());
+    QVERIFY(q.exec("INSERT INTO NQBNutri_tmp (DINERTMP, CODE, FOODNAME, WEEK, DINERTIME, WEIGHT) VALUES "
+                   "('A', '01-1-101', 'a''b', 'MON', '早餐', 100), ('B', '01-1-102', 'c', 'MON', '早间餐', 50)"));
+    QVERIFY(planfile::savePlan(env.workingDir() + "/周一.pan").ok());
+    QVERIFY(q.exec("DELETE FROM NQBNutri_tmp"));
+
+    TPersonalInfo w;
+    w.show();
+    ScriptedPrompt prompts;
+    prompts.files.enqueue(copy);
+    prompts.answers.enqueue(true);
+    w.Load();
+    QCOMPARE(prompts.texts(), QStringList({"是否导入菜普？"}));
+    QVERIFY(child<QRadioButton>(&w, "FeMale_rdo")->isChecked());
+    QCOMPARE(child<QComboBox>(&w, "Age_cmb")->currentText(), QStringLiteral("50 ～ 60"));
+    QCOMPARE(cell(&w, 15, 3), QStringLiteral("20"));
+    // Pattern 1 has no 早间餐: that entry is dropped, the other kept with its quote.
+    QCOMPARE(rowCount("NQBNutri_tmp"), 1);
+    QCOMPARE(rowCount("SELECT COUNT(*) FROM NQBNutri_tmp WHERE FOODNAME='a''b'"), 1);
+    QVERIFY(QFile::exists(env.programDir() + "/personal.ini"));
+
+    // A profile copy without its plan file is loaded silently.
+    QFile::remove(env.workingDir() + "/周一.pan");
+    prompts.clear();
+    prompts.files.enqueue(copy);
+    w.Load();
+    QVERIFY(prompts.messages.isEmpty());
 }
 
 QTEST_MAIN(PersonalInfoTest)

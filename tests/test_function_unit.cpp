@@ -147,6 +147,17 @@ void FunctionUnitTest::dishTreeAndKindCombo()
     QCOMPARE(combo.count(), 2);
     QCOMPARE(combo.itemText(1), QStringLiteral("02-热菜"));
     QCOMPARE(changed.count(), 0);
+
+    // A category lists its own dishes only: 10 never takes those of 100.
+    addKind("10", "粥点");
+    addKind("100", "面点");
+    addDish("100-001", "葱油饼", "面点");
+    addDish("10-002", "小米粥", "粥点");
+    addDish("10-001", "白粥", "粥点");
+    QVERIFY(ListDishKind(QStringLiteral("10")));
+    QCOMPARE(strGridIds(), QStringList({"10-001", "10-002"}));
+    QVERIFY(ListDishKind(QStringLiteral("100")));
+    QCOMPARE(strGridIds(), QStringList({"100-001"}));
 }
 
 void FunctionUnitTest::elementComboKeepsItsPrompt()

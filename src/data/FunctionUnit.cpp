@@ -223,6 +223,20 @@ QString DishKindOf(const QString &label)
     return dash > 0 ? text.left(dash) : text.left(2);
 }
 
+bool ListFoodGroup(const QString &prefix, QString *error)
+{
+    return FillStrGridTmp(QStringLiteral("SELECT Code FROM Nutri_tb WHERE substr(Code, 1, ?) = ? ORDER BY Code"),
+                          {int(prefix.size()), prefix}, QStringLiteral("Code"), error);
+}
+
+bool ListDishKind(const QString &kindId, QString *error)
+{
+    const QString head = kindId + QLatin1Char('-');
+    return FillStrGridTmp(
+        QStringLiteral("SELECT FOODID FROM CateNutri_tb WHERE substr(FOODID, 1, ?) = ? ORDER BY FOODID"),
+        {int(head.size()), head}, QStringLiteral("FOODID"), error);
+}
+
 QStringList DishKindItems(QString *error)
 {
     clearError(error);

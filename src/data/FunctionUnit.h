@@ -52,6 +52,13 @@ QString CodePrefix(const QString &nodeText, const QString &parentText = QString(
 // after its first character gives its first two characters.
 QString DishKindOf(const QString &label);
 
+// Refills StrGrid_tmp with the codes of the raw foods under a food tree node
+// (codes beginning with prefix, compared literally), in code order.
+bool ListFoodGroup(const QString &prefix, QString *error = nullptr);
+// Refills StrGrid_tmp with the identifiers of the dishes of a category
+// ("KINDID-…", whatever the length of the KINDID), in identifier order.
+bool ListDishKind(const QString &kindId, QString *error = nullptr);
+
 // Dish category choices "KINDID-KINDNAME", in ascending KINDID order.
 QStringList DishKindItems(QString *error = nullptr);
 

@@ -635,7 +635,7 @@ void TAnalyze::weekdayChosen(int index)
 
 void TAnalyze::percentChanged(int value)
 {
-    m_coefficient = value / 100.0;
+    m_coefficient = bench::coefficientOf(QString::number(value));
     const int idx = currentWeekdayIndex();
     if (idx >= 0 && idx < m_percentages.size())
         m_percentages[idx] = QString::number(value);

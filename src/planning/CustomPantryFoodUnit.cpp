@@ -284,9 +284,7 @@ void TCustomPantryFood::foodTreeClicked(QTreeWidgetItem *item)
         return;
     SearchFood_edt->showPrompt();
     QString err;
-    // The codes that begin with the node's prefix, compared literally.
-    if (!FillStrGridTmp(QStringLiteral("SELECT Code FROM Nutri_tb WHERE substr(Code, 1, ?) = ?"),
-                        {int(prefix.size()), prefix}, QStringLiteral("Code"), &err)) {
+    if (!ListFoodGroup(prefix, &err)) {
         showError(err);
         return;
     }
@@ -298,12 +296,9 @@ void TCustomPantryFood::dishTreeClicked(QTreeWidgetItem *item)
 {
     if (!item)
         return;
-    // The category's dishes carry "KINDID-" in front of their number.
-    const QString head = DishKindOf(item->text(0)) + QLatin1Char('-');
     SearchFood_edt->showPrompt();
     QString err;
-    if (!FillStrGridTmp(QStringLiteral("SELECT FOODID FROM CateNutri_tb WHERE substr(FOODID, 1, ?) = ?"),
-                        {int(head.size()), head}, QStringLiteral("FOODID"), &err)) {
+    if (!ListDishKind(DishKindOf(item->text(0)), &err)) {
         showError(err);
         return;
     }

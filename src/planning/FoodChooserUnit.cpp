@@ -385,7 +385,7 @@ void TFoodChooser::foodTreeClicked()
     if (prefix.isEmpty())
         return; // no node selected
     QString err;
-    if (!bench::listFoodGroup(prefix, &err))
+    if (!ListFoodGroup(prefix, &err))
         return report(err);
     m_listTable = ChooserTable::Foods;
     fillPickList();
@@ -402,9 +402,8 @@ void TFoodChooser::dishTreeClicked()
     const QString kindId = DishKindOf(node->text(0));
     if (kindId.isEmpty())
         return;
-    const QString kind = kindId + QLatin1Char('-');
     QString err;
-    if (!bench::listDishCategory(kind, &err))
+    if (!ListDishKind(kindId, &err))
         return report(err);
     m_listTable = ChooserTable::Dishes;
     fillPickList();

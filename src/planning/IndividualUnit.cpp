@@ -254,8 +254,7 @@ void TIndividual::FoodTreeClick()
     if (prefix.isEmpty())
         return;
     QString err;
-    if (!FillStrGridTmp(QStringLiteral("SELECT Code FROM Nutri_tb WHERE Code LIKE ? ORDER BY rowid"),
-                        {prefix + QLatin1Char('%')}, QStringLiteral("Code"), &err)
+    if (!ListFoodGroup(prefix, &err)
         || !FillPickGrid(QStringLiteral("SELECT FoodName FROM StrGrid_tmp, Nutri_tb "
                                         "WHERE StrGrid_tmp.TmpID=Nutri_tb.Code ORDER BY StrGrid_tmp.rowid"),
                          {}, QStringLiteral("FoodName"), StrGrid, &err))
@@ -268,12 +267,8 @@ void TIndividual::CateTreeClick()
     const QTreeWidgetItem *node = Cate_tre->currentItem();
     if (!node)
         return;
-    // The category's dishes are those whose FOODID begins with "KINDID-"
-    // (whatever the length of the KINDID).
-    const QString kind = DishKindOf(node->text(0));
     QString err;
-    if (!FillStrGridTmp(QStringLiteral("SELECT FoodID FROM CateNutri_tb WHERE FoodID LIKE ? ORDER BY rowid"),
-                        {kind + QStringLiteral("-%")}, QStringLiteral("FoodID"), &err)
+    if (!ListDishKind(DishKindOf(node->text(0)), &err)
         || !FillPickGrid(QStringLiteral("SELECT FoodName FROM StrGrid_tmp, CateNutri_tb "
                                         "WHERE StrGrid_tmp.TmpID=CateNutri_tb.FoodID ORDER BY StrGrid_tmp.rowid"),
                          {}, QStringLiteral("FoodName"), StrGrid, &err))

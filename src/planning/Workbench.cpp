@@ -121,19 +121,6 @@ int clampPercent(const QString &percentText)
 
 // ---------------------------------------------------------------- chooser
 
-bool listFoodGroup(const QString &prefix, QString *error)
-{
-    return FillStrGridTmp(QStringLiteral("SELECT Code FROM Nutri_tb WHERE substr(Code, 1, ?) = ? ORDER BY Code"),
-                          {int(prefix.size()), prefix}, QStringLiteral("Code"), error);
-}
-
-bool listDishCategory(const QString &kindId, QString *error)
-{
-    return FillStrGridTmp(
-        QStringLiteral("SELECT FOODID FROM CateNutri_tb WHERE substr(FOODID, 1, ?) = ? ORDER BY FOODID"),
-        {int(kindId.size()), kindId}, QStringLiteral("FOODID"), error);
-}
-
 bool listSearch(ChooserTable table, const QString &text, QString *error)
 {
     const bool foods = table == ChooserTable::Foods;

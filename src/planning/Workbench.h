@@ -56,12 +56,6 @@ int clampPercent(const QString &percentText);
 
 enum class ChooserTable { Foods, Dishes };
 
-// Refills StrGrid_tmp with the Code of every raw food whose Code begins with
-// prefix ("01-", "01-1-"). The prefix is matched literally.
-bool listFoodGroup(const QString &prefix, QString *error = nullptr);
-// Refills StrGrid_tmp with the FOODID of every dish of the category kindId
-// (identifiers beginning with it).
-bool listDishCategory(const QString &kindId, QString *error = nullptr);
 // Runs the food search (SearchFood) in the table and refills StrGrid_tmp with
 // the identifiers found.
 bool listSearch(ChooserTable table, const QString &text, QString *error = nullptr);

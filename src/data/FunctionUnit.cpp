@@ -223,6 +223,14 @@ QString DishKindOf(const QString &label)
     return dash > 0 ? text.left(dash) : text.left(2);
 }
 
+bool ListSearch(PickTable table, const QString &text, QString *error)
+{
+    const bool foods = table == PickTable::Foods;
+    if (!SearchFood(foods ? QStringLiteral("Nutri_tb") : QStringLiteral("CateNutri_tb"), text, error))
+        return false;
+    return FillStrGridTmp(DM()->AQSearchFood(), foods ? QStringLiteral("Code") : QStringLiteral("FOODID"), error);
+}
+
 bool ListFoodGroup(const QString &prefix, QString *error)
 {
     return FillStrGridTmp(QStringLiteral("SELECT Code FROM Nutri_tb WHERE substr(Code, 1, ?) = ? ORDER BY Code"),

@@ -100,6 +100,9 @@ QList<PickRow> PickGridRows(const QStringList &names);
 // them); anything else is refused with an error and an empty result.
 // The names are in the field pickListNameField(table).
 enum class PickTable { Foods, Dishes };
+// Runs the food search (SearchFood) in the foods' or the dishes' table and
+// refills StrGrid_tmp with the identifiers found, in table order.
+bool ListSearch(PickTable table, const QString &text, QString *error = nullptr);
 enum class PickFallbackOrder { Identifier, Name };
 QString PickListSortStatement(PickTable table, const QString &column,
                               PickFallbackOrder fallback = PickFallbackOrder::Identifier,

@@ -310,7 +310,7 @@ void TCustomPantryFood::search(const QString &text)
 {
     const bool dishes = dishPageCurrent();
     QString err;
-    if (!bench::listSearch(dishes ? bench::ChooserTable::Dishes : bench::ChooserTable::Foods, text.trimmed(), &err)) {
+    if (!ListSearch(dishes ? PickTable::Dishes : PickTable::Foods, text.trimmed(), &err)) {
         showError(err);
         return;
     }

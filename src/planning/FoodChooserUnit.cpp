@@ -414,7 +414,7 @@ void TFoodChooser::runSearch()
     const QString text = SearchFood_edt->searchText();
     const ChooserTable table = currentTable();
     QString err;
-    if (!bench::listSearch(table, text, &err))
+    if (!ListSearch(table == ChooserTable::Dishes ? PickTable::Dishes : PickTable::Foods, text, &err))
         return report(err);
     m_listTable = table;
     fillPickList();

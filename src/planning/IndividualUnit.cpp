@@ -278,10 +278,8 @@ void TIndividual::CateTreeClick()
 void TIndividual::Search()
 {
     const bool raw = rawFoodPageActive();
-    const QString table = raw ? QStringLiteral("Nutri_tb") : QStringLiteral("CateNutri_tb");
     QString err;
-    if (!SearchFood(table, SearchFood_edt->searchText(), &err)
-        || !FillStrGridTmp(DM()->AQSearchFood(), raw ? QStringLiteral("Code") : QStringLiteral("FoodID"), &err)
+    if (!ListSearch(raw ? PickTable::Foods : PickTable::Dishes, SearchFood_edt->searchText(), &err)
         || !FillPickGrid(raw ? QStringLiteral("SELECT FOODNAME FROM StrGrid_tmp, Nutri_tb "
                                               "WHERE StrGrid_tmp.TmpID=Nutri_tb.Code ORDER BY StrGrid_tmp.rowid")
                              : QStringLiteral("SELECT FOODNAME FROM StrGrid_tmp, CateNutri_tb "

@@ -121,14 +121,6 @@ int clampPercent(const QString &percentText)
 
 // ---------------------------------------------------------------- chooser
 
-bool listSearch(ChooserTable table, const QString &text, QString *error)
-{
-    const bool foods = table == ChooserTable::Foods;
-    if (!SearchFood(foods ? QStringLiteral("Nutri_tb") : QStringLiteral("CateNutri_tb"), text, error))
-        return false;
-    return FillStrGridTmp(DM()->AQSearchFood(), foods ? QStringLiteral("Code") : QStringLiteral("FOODID"), error);
-}
-
 QStringList listedNames(ChooserTable table, const QString &column, bool resort, QString *error)
 {
     const PickTable t = table == ChooserTable::Foods ? PickTable::Foods : PickTable::Dishes;

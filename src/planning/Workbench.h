@@ -56,9 +56,6 @@ int clampPercent(const QString &percentText);
 
 enum class ChooserTable { Foods, Dishes };
 
-// Runs the food search (SearchFood) in the table and refills StrGrid_tmp with
-// the identifiers found.
-bool listSearch(ChooserTable table, const QString &text, QString *error = nullptr);
 // The names listed in StrGrid_tmp, richest first in the nutrient column (or by
 // identifier, for dishes with no nutrient by name, when column is "none").
 // After a re-sort by the nutrient choice alone (resort = true) a dish list with

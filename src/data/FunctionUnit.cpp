@@ -1,6 +1,7 @@
 #include "data/FunctionUnit.h"
 
 #include "data/DataModule.h"
+#include "data/Db.h"
 #include "data/NutrientBlocks.h"
 #include "data/Schema.h"
 
@@ -36,13 +37,7 @@ void clearError(QString *error)
 
 bool run(QSqlQuery &q, const QString &sql, const QVariantList &binds, QString *error)
 {
-    if (!q.prepare(sql))
-        return fail(error, q);
-    for (const QVariant &v : binds)
-        q.addBindValue(v);
-    if (!q.exec())
-        return fail(error, q);
-    return true;
+    return sql::exec(q, sql, binds, error);
 }
 
 // Column index of field in the result of q, or -1 with the error set.
@@ -53,36 +48,6 @@ int fieldIndex(const QSqlQuery &q, const QString &field, QString *error)
         fail(error, QObject::tr("查询结果中没有字段 %1。").arg(field));
     return i;
 }
-
-// A write of several statements that either happens whole or not at all. A
-// savepoint nests inside a transaction the caller may already hold.
-class WriteScope
-{
-public:
-    explicit WriteScope(QSqlDatabase db)
-        : m_query(db)
-    {
-        m_open = m_query.exec(QStringLiteral("SAVEPOINT nqb_helper"));
-    }
-    ~WriteScope()
-    {
-        if (m_open) {
-            m_query.exec(QStringLiteral("ROLLBACK TO nqb_helper"));
-            m_query.exec(QStringLiteral("RELEASE nqb_helper"));
-        }
-    }
-    bool isOpen() const { return m_open; }
-    QString error() const { return m_query.lastError().text(); }
-    bool commit()
-    {
-        m_open = !m_query.exec(QStringLiteral("RELEASE nqb_helper"));
-        return !m_open;
-    }
-
-private:
-    QSqlQuery m_query;
-    bool m_open = false;
-};
 
 // "007" -> 7; false for anything that is not a run of ASCII digits.
 bool readNumber(const QString &text, qint64 *value)
@@ -133,8 +98,8 @@ bool ClearTable(const QString &table, QString *error)
     if (def->createSql.value(0).startsWith(QLatin1String("CREATE VIEW"), Qt::CaseInsensitive))
         return fail(error, QObject::tr("%1 是视图，不能清空。").arg(def->name));
     QSqlQuery q(db());
-    if (!q.exec(QStringLiteral("DELETE FROM ") + def->name))
-        return fail(error, q);
+    if (!run(q, QStringLiteral("DELETE FROM ") + def->name, {}, error))
+        return false;
     return true;
 }
 
@@ -163,16 +128,14 @@ QList<FoodTreeNode> FoodTreeNodes(QString *error)
 {
     clearError(error);
     QSqlQuery q(db());
-    if (!q.exec(QStringLiteral("SELECT FoodGroup FROM FoodKind_tb ORDER BY rowid"))) {
-        fail(error, q);
+    if (!run(q, QStringLiteral("SELECT FoodGroup FROM FoodKind_tb ORDER BY rowid"), {}, error)) {
         return {};
     }
     QList<FoodTreeNode> nodes;
     while (q.next())
         nodes.append({q.value(0).toString().trimmed(), {}});
 
-    if (!q.exec(QStringLiteral("SELECT FoodGroup, FoodGroupSub FROM FoodKindSub_tb ORDER BY rowid"))) {
-        fail(error, q);
+    if (!run(q, QStringLiteral("SELECT FoodGroup, FoodGroupSub FROM FoodKindSub_tb ORDER BY rowid"), {}, error)) {
         return {};
     }
     QList<QPair<QString, QString>> subs;
@@ -194,10 +157,11 @@ QStringList DishTreeLabels(QString *error)
 {
     clearError(error);
     QSqlQuery q(db());
-    if (!q.exec(QStringLiteral("SELECT k.KINDID, k.KINDNAME, "
-                               "(SELECT COUNT(*) FROM CateNutri_tb c WHERE c.KINDNAME = k.KINDNAME) "
-                               "FROM CateKind_tb k ORDER BY k.KINDID ASC"))) {
-        fail(error, q);
+    if (!run(q,
+             QStringLiteral("SELECT k.KINDID, k.KINDNAME, "
+                            "(SELECT COUNT(*) FROM CateNutri_tb c WHERE c.KINDNAME = k.KINDNAME) "
+                            "FROM CateKind_tb k ORDER BY k.KINDID ASC"),
+             {}, error)) {
         return {};
     }
     QStringList labels;
@@ -249,8 +213,7 @@ QStringList DishKindItems(QString *error)
 {
     clearError(error);
     QSqlQuery q(db());
-    if (!q.exec(QStringLiteral("SELECT KINDID, KINDNAME FROM CateKind_tb ORDER BY KINDID ASC"))) {
-        fail(error, q);
+    if (!run(q, QStringLiteral("SELECT KINDID, KINDNAME FROM CateKind_tb ORDER BY KINDID ASC"), {}, error)) {
         return {};
     }
     QStringList items;
@@ -263,8 +226,7 @@ QStringList ElementNames(QString *error)
 {
     clearError(error);
     QSqlQuery q(db());
-    if (!q.exec(QStringLiteral("SELECT ElementName FROM Element_tb ORDER BY rowid"))) {
-        fail(error, q);
+    if (!run(q, QStringLiteral("SELECT ElementName FROM Element_tb ORDER BY rowid"), {}, error)) {
         return {};
     }
     QStringList names;
@@ -296,12 +258,12 @@ bool FillStrGridTmp(QSqlQuery &dataset, const QString &field, QString *error)
     if (column < 0)
         return false;
 
-    WriteScope scope(db());
-    if (!scope.isOpen())
-        return fail(error, scope.error());
+    sql::WriteScope scope;
+    if (!sql::report(scope.status(), error))
+        return false;
     QSqlQuery q(db());
-    if (!q.exec(QStringLiteral("DELETE FROM StrGrid_tmp")))
-        return fail(error, q);
+    if (!run(q, QStringLiteral("DELETE FROM StrGrid_tmp"), {}, error))
+        return false;
     if (!q.prepare(QStringLiteral("INSERT INTO StrGrid_tmp (TmpID) VALUES (?)")))
         return fail(error, q);
     // A fresh query stands before its first row; one already on a row starts there.
@@ -314,8 +276,8 @@ bool FillStrGridTmp(QSqlQuery &dataset, const QString &field, QString *error)
     }
     if (dataset.lastError().isValid())
         return fail(error, dataset.lastError().text());
-    if (!scope.commit())
-        return fail(error, scope.error());
+    if (!sql::report(scope.commit(), error))
+        return false;
     return true;
 }
 
@@ -431,8 +393,7 @@ QString NextKindID(QString *error)
 {
     clearError(error);
     QSqlQuery q(db());
-    if (!q.exec(QStringLiteral("SELECT KINDID FROM CateKind_tb"))) {
-        fail(error, q);
+    if (!run(q, QStringLiteral("SELECT KINDID FROM CateKind_tb"), {}, error)) {
         return {};
     }
     std::vector<qint64> used;

@@ -1,5 +1,7 @@
 #include "data/Schema.h"
 
+#include "data/Db.h"
+
 #include "data/NutrientBlocks.h"
 
 #include <QSqlError>
@@ -269,14 +271,11 @@ QStringList requirementRowRemarks()
 
 QString createSchema(QSqlDatabase db)
 {
-    if (!db.transaction())
-        return db.lastError().text();
+    sql::WriteScope scope(db);
+    if (!scope.isOpen())
+        return scope.status().message;
     QSqlQuery q(db);
-    auto fail = [&](const QString &what) {
-        const QString err = what + QStringLiteral(": ") + q.lastError().text();
-        db.rollback();
-        return err;
-    };
+    auto fail = [&](const QString &what) { return what + QStringLiteral(": ") + q.lastError().text(); };
     for (const auto &t : schemaTables()) {
         for (const auto &sql : t.createSql) {
             if (!q.exec(sql))
@@ -312,9 +311,7 @@ QString createSchema(QSqlDatabase db)
         if (!q.exec())
             return fail(QStringLiteral("WeekStats_tmp"));
     }
-    if (!db.commit())
-        return db.lastError().text();
-    return {};
+    return scope.commit().message;
 }
 
 int storedSchemaVersion(QSqlDatabase db)

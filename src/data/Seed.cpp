@@ -1,5 +1,7 @@
 #include "data/Seed.h"
 
+#include "data/Db.h"
+
 #include "data/Csv.h"
 #include "data/Pinyin.h"
 #include "data/Schema.h"
@@ -92,8 +94,9 @@ QString completeSeed(QSqlDatabase db)
 
 QString populateSeed(QSqlDatabase db)
 {
-    if (!db.transaction())
-        return db.lastError().text();
+    sql::WriteScope scope(db);
+    if (!scope.isOpen())
+        return scope.status().message;
     // Tables load in schema order (dishes before their ingredient rows). Each
     // table takes ":/seed/<table>.csv" and then any ":/seed/<table>.<part>.csv".
     const QStringList files = QDir(QStringLiteral(":/seed")).entryList(QDir::Files, QDir::Name);
@@ -107,20 +110,14 @@ QString populateSeed(QSqlDatabase db)
         }
         for (const auto &f : mine) {
             const QString err = loadFile(db, t.name, QStringLiteral(":/seed/") + f);
-            if (!err.isEmpty()) {
-                db.rollback();
+            if (!err.isEmpty())
                 return err;
-            }
         }
     }
     const QString err = completeSeed(db);
-    if (!err.isEmpty()) {
-        db.rollback();
+    if (!err.isEmpty())
         return err;
-    }
-    if (!db.commit())
-        return db.lastError().text();
-    return {};
+    return scope.commit().message;
 }
 
 } // namespace nqb

@@ -1,5 +1,6 @@
 #include "diners/Requirements.h"
 
+#include "data/Db.h"
 #include "data/NumberFormat.h"
 
 #include <QSqlError>
@@ -404,8 +405,9 @@ QString writeRequirementRows(QSqlDatabase db, const RequirementMatrix &m)
         sets << c + QStringLiteral(" = ?");
     const QString sql = QStringLiteral("UPDATE DRIs_tmp SET ") + sets.join(QStringLiteral(", ")) +
                         QStringLiteral(" WHERE REMARK = ?");
-    if (!db.transaction())
-        return db.lastError().text();
+    sql::WriteScope scope(db);
+    if (!scope.isOpen())
+        return scope.status().message;
     for (int r = 0; r < kRequirementRows; ++r) {
         QSqlQuery q(db);
         QString err;
@@ -420,17 +422,10 @@ QString writeRequirementRows(QSqlDatabase db, const RequirementMatrix &m)
             else if (q.numRowsAffected() < 1)
                 err = QStringLiteral("DRIs_tmp 中缺少“%1”行。").arg(requirementRowKind(r));
         }
-        if (!err.isEmpty()) {
-            db.rollback();
+        if (!err.isEmpty())
             return err;
-        }
     }
-    if (!db.commit()) {
-        const QString err = db.lastError().text();
-        db.rollback();
-        return err;
-    }
-    return {};
+    return scope.commit().message;
 }
 
 QString dietKinds(QSqlDatabase db, const QString &sex, double lower, double upper, QStringList &out)

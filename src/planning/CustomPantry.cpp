@@ -25,7 +25,7 @@ PantryResult fail(PantryStatus status, const QString &message)
 bool exists(const QString &identifier, const QString &slot, bool *found, QString *error)
 {
     QSqlQuery q(db());
-    if (!plandb::exec(q, QStringLiteral("SELECT COUNT(*) FROM CustomPantry_tb WHERE PANTRY = ? AND DINERTIME = ?"),
+    if (!sql::exec(q, QStringLiteral("SELECT COUNT(*) FROM CustomPantry_tb WHERE PANTRY = ? AND DINERTIME = ?"),
                       {identifier, slot}, error))
         return false;
     *found = q.next() && q.value(0).toInt() > 0;
@@ -60,7 +60,7 @@ QList<PantryItem> slotMenu(const QString &slot, QString *error)
     QList<PantryItem> items;
     QSqlQuery q(db());
     QString err;
-    if (!plandb::exec(q, slotMenuSql(), {slot.trimmed()}, &err)) {
+    if (!sql::exec(q, slotMenuSql(), {slot.trimmed()}, &err)) {
         if (error)
             *error = err;
         return {};
@@ -100,7 +100,7 @@ PantryResult addItem(const QString &identifier, const QString &foodName, const Q
         return fail(PantryStatus::Duplicate, duplicateMessage());
 
     QSqlQuery q(db());
-    if (!plandb::exec(q,
+    if (!sql::exec(q,
                       QStringLiteral("INSERT INTO CustomPantry_tb (PANTRY, DINERTIME, FOODNAME, WEIGHT) "
                                      "VALUES (?, ?, ?, NULL)"),
                       {id, slotText, name}, &err)) {
@@ -119,7 +119,7 @@ PantryResult deleteItem(const QString &identifier, const QString &slot)
 {
     QSqlQuery q(db());
     QString err;
-    if (!plandb::exec(q, QStringLiteral("DELETE FROM CustomPantry_tb WHERE PANTRY = ? AND DINERTIME = ?"),
+    if (!sql::exec(q, QStringLiteral("DELETE FROM CustomPantry_tb WHERE PANTRY = ? AND DINERTIME = ?"),
                       {identifier.trimmed(), slot.trimmed()}, &err))
         return fail(PantryStatus::DbError, err);
     PantryResult r;
@@ -131,7 +131,7 @@ PantryResult deleteByName(const QString &foodName)
 {
     QSqlQuery q(db());
     QString err;
-    if (!plandb::exec(q, QStringLiteral("DELETE FROM CustomPantry_tb WHERE FOODNAME = ?"), {foodName.trimmed()},
+    if (!sql::exec(q, QStringLiteral("DELETE FROM CustomPantry_tb WHERE FOODNAME = ?"), {foodName.trimmed()},
                       &err))
         return fail(PantryStatus::DbError, err);
     PantryResult r;
@@ -154,7 +154,7 @@ PantryResult setWeight(const QString &identifier, const QString &slot, const QSt
     }
     QSqlQuery q(db());
     QString err;
-    if (!plandb::exec(q, QStringLiteral("UPDATE CustomPantry_tb SET WEIGHT = ? WHERE PANTRY = ? AND DINERTIME = ?"),
+    if (!sql::exec(q, QStringLiteral("UPDATE CustomPantry_tb SET WEIGHT = ? WHERE PANTRY = ? AND DINERTIME = ?"),
                       {weight, identifier.trimmed(), slot.trimmed()}, &err))
         return fail(PantryStatus::DbError, err);
     if (q.numRowsAffected() < 1)

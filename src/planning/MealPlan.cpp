@@ -198,7 +198,7 @@ FoodRow readFood(FoodSource source, const QString &keyColumn, const QString &key
     const QString sql = QStringLiteral("SELECT %1, %2, EDIBLE, %3 FROM %4 WHERE %5=? ORDER BY rowid LIMIT 1")
                             .arg(idColumn, nameColumn, joinColumns(compositionColumns()), table, keyColumn);
     FoodRow row;
-    if (!plandb::exec(q, sql, {key}, error, table) || !q.next())
+    if (!sql::exec(q, sql, {key}, error, table) || !q.next())
         return row;
     row = foodRowFromRecord(q.record(), source);
     return row;
@@ -274,21 +274,6 @@ PlanStatus parseWeight(const QString &text, double *weight, QString *message)
     return PlanStatus::Ok;
 }
 
-PlanResult failure(PlanStatus status, const QString &message)
-{
-    PlanResult r;
-    r.status = status;
-    r.message = message;
-    return r;
-}
-
-PlanResult succeeded(int rows)
-{
-    PlanResult r;
-    r.rows = rows;
-    return r;
-}
-
 namespace {
 
 QString planColumnList()
@@ -313,7 +298,7 @@ PlanResult addEntry(const FoodRow &food, const QString &week, MealSlot slot, con
     const QString slotText = slotName(slot);
     QSqlQuery q(nqb::db());
     QString err;
-    if (!plandb::exec(q,
+    if (!sql::exec(q,
                       QStringLiteral("SELECT COUNT(*) FROM NQBNutri_tmp WHERE FOODNAME=? AND WEEK=? AND DINERTIME=?"),
                       {name, week, slotText}, &err))
         return failure(PlanStatus::DbError, err);
@@ -330,7 +315,7 @@ PlanResult addEntry(const FoodRow &food, const QString &week, MealSlot slot, con
         marks << QStringLiteral("?");
     const QString sql =
         QStringLiteral("INSERT INTO NQBNutri_tmp (%1) VALUES (%2)").arg(planColumnList(), marks.join(QLatin1Char(',')));
-    if (!plandb::exec(q, sql, binds, &err))
+    if (!sql::exec(q, sql, binds, &err))
         return failure(PlanStatus::DbError, err);
     return succeeded(1);
 }
@@ -368,7 +353,7 @@ PlanResult changeWeight(const QString &name, const QString &week, const QString 
     const QString sql = QStringLiteral("SELECT rowid, CODE, WEIGHT, EDIBLE, %1 FROM NQBNutri_tmp "
                                        "WHERE FOODNAME=? AND WEEK=? AND DINERTIME=? ORDER BY rowid LIMIT 1")
                             .arg(joinColumns(compositionColumns()));
-    if (!plandb::exec(q, sql, {name.trimmed(), week, slot}, &err))
+    if (!sql::exec(q, sql, {name.trimmed(), week, slot}, &err))
         return failure(PlanStatus::DbError, err);
     if (!q.next())
         return failure(PlanStatus::NotFound, nothingChosenMessage());
@@ -399,7 +384,7 @@ PlanResult changeWeight(const QString &name, const QString &week, const QString 
     for (double a : amounts)
         binds << a;
     binds << rowid;
-    if (!plandb::exec(q, QStringLiteral("UPDATE NQBNutri_tmp SET %1 WHERE rowid=?").arg(plandb::assignments(cols)),
+    if (!sql::exec(q, QStringLiteral("UPDATE NQBNutri_tmp SET %1 WHERE rowid=?").arg(plandb::assignments(cols)),
                       binds, &err))
         return failure(PlanStatus::DbError, err);
     return succeeded(q.numRowsAffected());
@@ -413,10 +398,10 @@ PlanResult deleteEntry(const QString &code, const QString &week, const QString &
     QString err;
     bool ok = true;
     if (!c.isEmpty()) {
-        ok = plandb::exec(q, QStringLiteral("DELETE FROM NQBNutri_tmp WHERE CODE=? AND WEEK=? AND DINERTIME=?"),
+        ok = sql::exec(q, QStringLiteral("DELETE FROM NQBNutri_tmp WHERE CODE=? AND WEEK=? AND DINERTIME=?"),
                           {c, week, slot}, &err);
     } else if (!n.isEmpty()) {
-        ok = plandb::exec(q,
+        ok = sql::exec(q,
                           QStringLiteral("DELETE FROM NQBNutri_tmp WHERE (CODE IS NULL OR TRIM(CODE)='') "
                                          "AND FOODNAME=? AND WEEK=? AND DINERTIME=?"),
                           {n, week, slot}, &err);
@@ -432,7 +417,7 @@ PlanResult clearPlan()
 {
     QSqlQuery q(nqb::db());
     QString err;
-    if (!plandb::exec(q, QStringLiteral("DELETE FROM NQBNutri_tmp"), {}, &err))
+    if (!sql::exec(q, QStringLiteral("DELETE FROM NQBNutri_tmp"), {}, &err))
         return failure(PlanStatus::DbError, err);
     return succeeded(q.numRowsAffected());
 }
@@ -451,7 +436,7 @@ PlanResult applyMealPattern(int pattern)
     }
     QSqlQuery q(nqb::db());
     QString err;
-    if (!plandb::exec(q,
+    if (!sql::exec(q,
                       QStringLiteral("DELETE FROM NQBNutri_tmp WHERE DINERTIME IN (%1)").arg(marks.join(QLatin1Char(','))),
                       binds, &err))
         return failure(PlanStatus::DbError, err);
@@ -481,7 +466,7 @@ CompositionValues sumBlock(const QString &sql, const QVariantList &binds, QStrin
     CompositionValues sums{};
     QSqlQuery q(nqb::db());
     q.setForwardOnly(true);
-    if (!plandb::exec(q, sql, binds, error))
+    if (!sql::exec(q, sql, binds, error))
         return sums;
     while (q.next()) {
         const CompositionValues v = plandb::compositionOf(q.record());

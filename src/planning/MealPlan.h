@@ -11,6 +11,7 @@
 // planning windows on entries (add, change weight, delete, clear, drop the
 // slots a meal pattern does not use) plus the day totals the evaluation reads.
 // The windows only read their controls, call these and show the result.
+#include "data/Db.h"
 #include "data/NutrientBlocks.h"
 
 #include <QList>
@@ -135,27 +136,11 @@ FoodRow foodRowFromRecord(const QSqlRecord &record, FoodSource source);
 
 // ---------------------------------------------------------------- results
 
-enum class PlanStatus {
-    Ok,
-    EmptyWeight, // the weight box is empty
-    BadNumber,   // a weight text that is no number (e.g. "1..2"), or a negative weight
-    Duplicate,   // the entry exists already
-    NotFound,    // no such entry or food, or nothing chosen
-    FileError,   // a plan or profile file could not be read or written
-    DbError      // a statement failed; nothing was written
-};
-
-struct PlanResult {
-    PlanStatus status = PlanStatus::Ok;
-    QString message; // the text to show (empty for Ok)
-    int rows = 0;    // rows written, deleted or imported, where the command counts them
-    bool ok() const { return status == PlanStatus::Ok; }
-};
-
-// A result with a failing status and the message to show.
-PlanResult failure(PlanStatus status, const QString &message);
-// A successful result that counts rows.
-PlanResult succeeded(int rows);
+// Commands report through the program's one result type (data/Db.h).
+using PlanStatus = nqb::Status;
+using PlanResult = nqb::Result;
+using nqb::failure;
+using nqb::succeeded;
 
 // Messages of the entry dialogs.
 QString emptyWeightMessage();       // "重量不能为空!" (add dialog)

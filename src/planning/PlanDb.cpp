@@ -10,72 +10,6 @@
 
 namespace nqb::plandb {
 
-Transaction::Transaction()
-    : m_db(nqb::db())
-{
-}
-
-Transaction::~Transaction()
-{
-    rollback();
-}
-
-bool Transaction::begin(QString *error)
-{
-    if (!m_db.isValid() || !m_db.isOpen()) {
-        if (error)
-            *error = QObject::tr("数据库未打开。");
-        return false;
-    }
-    if (!m_db.transaction()) {
-        if (error)
-            *error = m_db.lastError().text();
-        return false;
-    }
-    m_active = true;
-    return true;
-}
-
-bool Transaction::commit(QString *error)
-{
-    if (!m_active)
-        return false;
-    if (!m_db.commit()) {
-        if (error)
-            *error = m_db.lastError().text();
-        rollback();
-        return false;
-    }
-    m_active = false;
-    return true;
-}
-
-void Transaction::rollback()
-{
-    if (m_active) {
-        m_db.rollback();
-        m_active = false;
-    }
-}
-
-QString errorText(const QSqlQuery &q)
-{
-    return databaseErrorText(q.lastError().text());
-}
-
-bool exec(QSqlQuery &q, const QString &sql, const QVariantList &binds, QString *error, const QString &what)
-{
-    bool ok = q.prepare(sql);
-    if (ok) {
-        for (const auto &v : binds)
-            q.addBindValue(v);
-        ok = q.exec();
-    }
-    if (!ok && error)
-        *error = what.isEmpty() ? errorText(q) : what + QStringLiteral(": ") + errorText(q);
-    return ok;
-}
-
 CompositionValues compositionOf(const QSqlRecord &record)
 {
     CompositionValues v{};
@@ -133,7 +67,7 @@ bool readRequirementRow(const QString &table, const QString &remark, Requirement
     QSqlQuery q(nqb::db());
     const QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE REMARK=? ORDER BY rowid LIMIT 1")
                             .arg(joinColumns(requirementColumns()), table);
-    if (!exec(q, sql, {remark}, error, table))
+    if (!sql::exec(q, sql, {remark}, error, table))
         return false;
     if (q.next()) {
         *values = requirementOf(q.record());
@@ -159,7 +93,7 @@ bool writeRequirementRow(const QString &table, const QString &remark, const Requ
     for (double v : values)
         binds << v;
     binds << remark;
-    if (!exec(q, sql, binds, error, table))
+    if (!sql::exec(q, sql, binds, error, table))
         return false;
     if (q.numRowsAffected() < 1) {
         if (error)

@@ -1,8 +1,9 @@
 #pragma once
-// Small database helpers shared by the planning units: a transaction guard,
-// reading and writing the nutrient blocks of one row, and summing blocks.
+// Small database helpers shared by the planning units: reading and writing
+// the nutrient blocks of one row, and summing blocks.
 // Every statement binds its values; table and column names come only from the
 // fixed lists of the schema and the nutrient blocks.
+#include "data/Db.h"
 #include "data/NutrientBlocks.h"
 
 #include <QSqlDatabase>
@@ -18,35 +19,6 @@ namespace nqb::plandb {
 
 using CompositionValues = std::array<double, kCompositionCount>;
 using RequirementValues = std::array<double, kRequirementCount>;
-
-// Runs the writes of one command in one transaction on the program's
-// connection. Destroying an uncommitted transaction rolls it back.
-class Transaction
-{
-public:
-    Transaction();
-    ~Transaction();
-    Transaction(const Transaction &) = delete;
-    Transaction &operator=(const Transaction &) = delete;
-
-    // False (with the reason in *error) when the connection is closed or a
-    // transaction cannot be started.
-    bool begin(QString *error);
-    bool commit(QString *error);
-    void rollback();
-
-private:
-    QSqlDatabase m_db;
-    bool m_active = false;
-};
-
-// Prepares and runs sql with the values bound in order. On failure the
-// query's error (prefixed by what, if given) goes into *error.
-bool exec(QSqlQuery &q, const QString &sql, const QVariantList &binds, QString *error,
-          const QString &what = QString());
-
-// The text of the last error of a query, for messages.
-QString errorText(const QSqlQuery &q);
 
 // The composition block of a record (NULL and empty text count as 0).
 CompositionValues compositionOf(const QSqlRecord &record);

@@ -106,7 +106,7 @@ PlanResult savePlan(const QString &path)
     QSqlQuery q(nqb::db());
     q.setForwardOnly(true);
     QString err;
-    if (!plandb::exec(q, QStringLiteral("SELECT %1 FROM NQBNutri_tmp ORDER BY rowid").arg(joinColumns(columns)), {},
+    if (!sql::exec(q, QStringLiteral("SELECT %1 FROM NQBNutri_tmp ORDER BY rowid").arg(joinColumns(columns)), {},
                       &err))
         return failure(PlanStatus::DbError, err);
     QJsonArray rows;
@@ -224,29 +224,29 @@ PlanResult loadPlan(const QString &path, int mealPattern)
     if (!read.ok())
         return read;
 
-    plandb::Transaction tx;
+    sql::WriteScope tx;
     QString err;
-    if (!tx.begin(&err))
+    if (!sql::report(tx.status(), &err))
         return failure(PlanStatus::DbError, err);
     QSqlQuery q(nqb::db());
-    if (!plandb::exec(q, QStringLiteral("DELETE FROM NQBNutri_tmp"), {}, &err))
+    if (!sql::exec(q, QStringLiteral("DELETE FROM NQBNutri_tmp"), {}, &err))
         return failure(PlanStatus::DbError, err);
     QStringList marks;
     for (int c = 0; c < kPlanColumns; ++c)
         marks << QStringLiteral("?");
     if (!q.prepare(QStringLiteral("INSERT INTO NQBNutri_tmp (%1) VALUES (%2)")
                        .arg(joinColumns(planColumns()), marks.join(QLatin1Char(',')))))
-        return failure(PlanStatus::DbError, plandb::errorText(q));
+        return failure(PlanStatus::DbError, sql::errorText(q));
     for (const QVariantList &row : rows) {
         for (int c = 0; c < kPlanColumns; ++c)
             q.bindValue(c, row[c]);
         if (!q.exec())
-            return failure(PlanStatus::DbError, plandb::errorText(q));
+            return failure(PlanStatus::DbError, sql::errorText(q));
     }
     const PlanResult dropped = plan::applyMealPattern(mealPattern);
     if (!dropped.ok())
         return dropped;
-    if (!tx.commit(&err))
+    if (!sql::report(tx.commit(), &err))
         return failure(PlanStatus::DbError, err);
     return succeeded(rows.size() - dropped.rows);
 }

@@ -49,7 +49,7 @@ bool recomputeRow(QSqlQuery &q, qint64 rowid, const QString &code, double weight
     for (double a : amounts)
         binds << a;
     binds << rowid;
-    return plandb::exec(
+    return sql::exec(
         q, QStringLiteral("UPDATE NQBNutri_tmp SET %1 WHERE rowid=?").arg(plandb::assignments(compositionColumns())),
         binds, error, QStringLiteral("NQBNutri_tmp"));
 }
@@ -63,7 +63,7 @@ PlanResult addEntry(const QString &name, plan::FoodSource table)
         return failure(PlanStatus::NotFound, plan::nothingChosenMessage());
     QSqlQuery q(nqb::db());
     QString err;
-    if (!plandb::exec(q, QStringLiteral("SELECT COUNT(*) FROM NQBNutri_tmp WHERE FOODNAME=?"), {n}, &err))
+    if (!sql::exec(q, QStringLiteral("SELECT COUNT(*) FROM NQBNutri_tmp WHERE FOODNAME=?"), {n}, &err))
         return failure(PlanStatus::DbError, err);
     if (q.next() && q.value(0).toInt() > 0)
         return failure(PlanStatus::Duplicate, duplicateMessage());
@@ -72,7 +72,7 @@ PlanResult addEntry(const QString &name, plan::FoodSource table)
         return failure(PlanStatus::DbError, err);
     if (!food.found())
         return failure(PlanStatus::NotFound, plan::nothingChosenMessage());
-    if (!plandb::exec(q, QStringLiteral("INSERT INTO NQBNutri_tmp (CODE, FOODNAME) VALUES (?, ?)"),
+    if (!sql::exec(q, QStringLiteral("INSERT INTO NQBNutri_tmp (CODE, FOODNAME) VALUES (?, ?)"),
                       {food.code, food.name}, &err))
         return failure(PlanStatus::DbError, err);
     return succeeded(1);
@@ -91,12 +91,12 @@ PlanResult setWeight(const QString &name, const QString &weightText)
     else
         stored = QVariant(QMetaType::fromType<double>());
 
-    plandb::Transaction tx;
+    sql::WriteScope tx;
     QString err;
-    if (!tx.begin(&err))
+    if (!sql::report(tx.status(), &err))
         return failure(PlanStatus::DbError, err);
     QSqlQuery q(nqb::db());
-    if (!plandb::exec(q, QStringLiteral("SELECT rowid, CODE FROM NQBNutri_tmp WHERE FOODNAME=? ORDER BY rowid"),
+    if (!sql::exec(q, QStringLiteral("SELECT rowid, CODE FROM NQBNutri_tmp WHERE FOODNAME=? ORDER BY rowid"),
                       {name.trimmed()}, &err))
         return failure(PlanStatus::DbError, err);
     QList<QPair<qint64, QString>> rows;
@@ -105,12 +105,12 @@ PlanResult setWeight(const QString &name, const QString &weightText)
     if (rows.isEmpty())
         return failure(PlanStatus::NotFound, plan::nothingChosenMessage());
     for (const auto &row : rows) {
-        if (!plandb::exec(q, QStringLiteral("UPDATE NQBNutri_tmp SET WEIGHT=? WHERE rowid=?"), {stored, row.first},
+        if (!sql::exec(q, QStringLiteral("UPDATE NQBNutri_tmp SET WEIGHT=? WHERE rowid=?"), {stored, row.first},
                           &err)
             || !recomputeRow(q, row.first, row.second, weight, &err))
             return failure(PlanStatus::DbError, err);
     }
-    if (!tx.commit(&err))
+    if (!sql::report(tx.commit(), &err))
         return failure(PlanStatus::DbError, err);
     return succeeded(rows.size());
 }
@@ -123,9 +123,9 @@ PlanResult deleteEntry(const QString &code, const QString &name)
     QString err;
     bool ok = true;
     if (!c.isEmpty())
-        ok = plandb::exec(q, QStringLiteral("DELETE FROM NQBNutri_tmp WHERE TRIM(CODE)=?"), {c}, &err);
+        ok = sql::exec(q, QStringLiteral("DELETE FROM NQBNutri_tmp WHERE TRIM(CODE)=?"), {c}, &err);
     else if (!n.isEmpty())
-        ok = plandb::exec(q,
+        ok = sql::exec(q,
                           QStringLiteral("DELETE FROM NQBNutri_tmp WHERE (CODE IS NULL OR TRIM(CODE)='') AND FOODNAME=?"),
                           {n}, &err);
     else
@@ -137,14 +137,14 @@ PlanResult deleteEntry(const QString &code, const QString &name)
 
 bool recomputeEntries(QString *error)
 {
-    plandb::Transaction tx;
-    if (!tx.begin(error))
+    sql::WriteScope tx;
+    if (!sql::report(tx.status(), error))
         return false;
     QList<std::tuple<qint64, QString, double>> rows;
     {
         QSqlQuery q(nqb::db());
         q.setForwardOnly(true);
-        if (!plandb::exec(q, QStringLiteral("SELECT rowid, CODE, WEIGHT FROM NQBNutri_tmp ORDER BY rowid"), {}, error,
+        if (!sql::exec(q, QStringLiteral("SELECT rowid, CODE, WEIGHT FROM NQBNutri_tmp ORDER BY rowid"), {}, error,
                           QStringLiteral("NQBNutri_tmp")))
             return false;
         while (q.next())
@@ -155,7 +155,7 @@ bool recomputeEntries(QString *error)
         if (!recomputeRow(q, rowid, code, weight, error))
             return false;
     }
-    return tx.commit(error);
+    return sql::report(tx.commit(), error);
 }
 
 Result evaluate()

@@ -83,7 +83,7 @@ bool writeActual(QSqlQuery &q, const QString &week, const RequirementValues &v, 
     for (double x : v)
         binds << x;
     binds << week;
-    return plandb::exec(
+    return sql::exec(
         q,
         QStringLiteral("UPDATE WeekStats_tmp SET %1 WHERE WEEK=? AND REMARK='实际'")
             .arg(plandb::assignments(requirementColumns())),
@@ -94,8 +94,8 @@ bool writeActual(QSqlQuery &q, const QString &week, const RequirementValues &v, 
 
 bool recompute(QString *error)
 {
-    plandb::Transaction tx;
-    if (!tx.begin(error))
+    sql::WriteScope tx;
+    if (!sql::report(tx.status(), error))
         return false;
     QSqlQuery q(nqb::db());
 
@@ -104,7 +104,7 @@ bool recompute(QString *error)
         QVariantList zeros;
         for (int i = 0; i < kRequirementCount; ++i)
             zeros << 0.0;
-        if (!plandb::exec(q,
+        if (!sql::exec(q,
                           QStringLiteral("UPDATE WeekStats_tmp SET %1").arg(plandb::assignments(requirementColumns())),
                           zeros, error, QStringLiteral("WeekStats_tmp")))
             return false;
@@ -117,7 +117,7 @@ bool recompute(QString *error)
     {
         QSqlQuery rows(nqb::db());
         rows.setForwardOnly(true);
-        if (!plandb::exec(rows,
+        if (!sql::exec(rows,
                           QStringLiteral("SELECT WEEK, %1 FROM NQBNutri_tmp ORDER BY rowid")
                               .arg(joinColumns(requirementColumns())),
                           {}, error, QStringLiteral("NQBNutri_tmp")))
@@ -148,7 +148,7 @@ bool recompute(QString *error)
         if (!plandb::writeRequirementRow(QStringLiteral("WeekStats_tmp"), remark, v, error))
             return false;
     }
-    return tx.commit(error);
+    return sql::report(tx.commit(), error);
 }
 
 Selection showSelection(const QString &code, int percent)
@@ -176,7 +176,7 @@ Selection showSelection(const QString &code, int percent)
         s.error = err;
 
     QSqlQuery q(nqb::db());
-    if (plandb::exec(q,
+    if (sql::exec(q,
                      QStringLiteral("SELECT %1 FROM WeekStats_tmp WHERE WEEK=? AND REMARK='实际' ORDER BY rowid LIMIT 1")
                          .arg(joinColumns(requirementColumns())),
                      {code}, &err, table)) {

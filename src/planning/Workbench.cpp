@@ -22,7 +22,7 @@ bool openQuery(QSqlQueryModel *model, const QString &sql, const QVariantList &bi
 {
     QSqlQuery q(nqb::db());
     QString err;
-    if (!plandb::exec(q, sql, binds, &err)) {
+    if (!sql::exec(q, sql, binds, &err)) {
         model->clear();
         if (error)
             *error = err;
@@ -165,7 +165,7 @@ ChosenItem chosenItem(ChooserTable table, const QString &name, QString *error)
                                                "ORDER BY rowid LIMIT 1")
                               : QStringLiteral("SELECT FOODID, FoodDescribe FROM CateNutri_tb WHERE FOODNAME=? "
                                                "ORDER BY rowid LIMIT 1");
-    if (!plandb::exec(q, sql, {name.trimmed()}, error) || !q.next())
+    if (!sql::exec(q, sql, {name.trimmed()}, error) || !q.next())
         return item;
     item.found = true;
     item.id = q.value(0).toString().trimmed();

@@ -1,0 +1,145 @@
+#include "data/Db.h"
+
+#include "data/DataModule.h"
+
+#include <QObject>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <atomic>
+
+namespace nqb {
+
+Result failure(Status status, const QString &message)
+{
+    Result r;
+    r.status = status;
+    r.message = message;
+    return r;
+}
+
+Result succeeded(int rows)
+{
+    Result r;
+    r.rows = rows;
+    return r;
+}
+
+namespace sql {
+
+QSqlDatabase connection()
+{
+    return nqb::db();
+}
+
+bool isOpen(const QSqlDatabase &db)
+{
+    return db.isValid() && db.isOpen();
+}
+
+QString notOpenMessage()
+{
+    const TDM *dm = TDM::instance();
+    if (dm && !dm->openError().isEmpty())
+        return QObject::tr("数据库未打开，无法执行此操作。%1").arg(dm->openError());
+    return QObject::tr("数据库未打开，无法执行此操作。");
+}
+
+Result requireOpen(const QSqlDatabase &db)
+{
+    if (isOpen(db))
+        return succeeded();
+    return failure(Status::DbError, notOpenMessage());
+}
+
+QString errorText(const QSqlQuery &q)
+{
+    return databaseErrorText(q.lastError().text());
+}
+
+Result exec(QSqlQuery &q, const QString &sql, const QVariantList &binds, const QString &what)
+{
+    auto failed = [&](const QString &text) {
+        return failure(Status::DbError, what.isEmpty() ? text : what + QStringLiteral(": ") + text);
+    };
+    // QSqlQuery keeps its connection; a query on a closed or invalid one would
+    // otherwise fail with an empty error text.
+    if (!q.driver() || !q.driver()->isOpen())
+        return failed(notOpenMessage());
+    if (!q.prepare(sql))
+        return failed(errorText(q));
+    for (const QVariant &v : binds)
+        q.addBindValue(v);
+    if (!q.exec())
+        return failed(errorText(q));
+    return succeeded(q.isSelect() ? 0 : q.numRowsAffected());
+}
+
+bool report(const Result &r, QString *error)
+{
+    if (!r.ok() && error)
+        *error = r.message;
+    return r.ok();
+}
+
+bool exec(QSqlQuery &q, const QString &sql, const QVariantList &binds, QString *error, const QString &what)
+{
+    const Result r = exec(q, sql, binds, what);
+    if (!r.ok() && error)
+        *error = r.message;
+    return r.ok();
+}
+
+namespace {
+std::atomic<quint64> g_scopeCounter{0};
+}
+
+WriteScope::WriteScope(QSqlDatabase db)
+    : m_db(std::move(db))
+{
+    m_status = requireOpen(m_db);
+    if (!m_status.ok())
+        return;
+    // Every scope has a savepoint of its own name, so scopes nest freely; the
+    // outermost one opens the transaction.
+    m_name = QStringLiteral("nqb_scope_%1").arg(++g_scopeCounter);
+    QSqlQuery q(m_db);
+    if (!q.exec(QStringLiteral("SAVEPOINT ") + m_name)) {
+        m_status = failure(Status::DbError, errorText(q));
+        return;
+    }
+    m_open = true;
+}
+
+WriteScope::~WriteScope()
+{
+    rollback();
+}
+
+Result WriteScope::commit()
+{
+    if (!m_open)
+        return m_status.ok() ? failure(Status::DbError, QObject::tr("写入已撤销。")) : m_status;
+    QSqlQuery q(m_db);
+    if (!q.exec(QStringLiteral("RELEASE ") + m_name)) {
+        const Result r = failure(Status::DbError, errorText(q));
+        rollback();
+        return r;
+    }
+    m_open = false;
+    return succeeded();
+}
+
+void WriteScope::rollback()
+{
+    if (!m_open)
+        return;
+    m_open = false;
+    QSqlQuery q(m_db);
+    q.exec(QStringLiteral("ROLLBACK TO ") + m_name);
+    q.exec(QStringLiteral("RELEASE ") + m_name);
+}
+
+} // namespace sql
+} // namespace nqb

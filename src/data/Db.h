@@ -1,0 +1,100 @@
+#pragma once
+// The one way the program talks to its database: statements with bound
+// values, a nestable write scope for every write of several rows, and one
+// result type carrying a status and the message to show.
+//
+// A statement on a connection that is not open never fails silently: its
+// result carries a message saying the database is not open and why.
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariantList>
+
+class QSqlQuery;
+
+namespace nqb {
+
+// What became of a command. Ok carries no message; every other status carries
+// the text to show the user.
+enum class Status {
+    Ok,
+    EmptyWeight, // the weight box is empty
+    BadNumber,   // a typed number is no number (e.g. "1..2"), or out of range
+    Duplicate,   // the row exists already
+    NotFound,    // no such row, or nothing chosen
+    Refused,     // the command is not allowed in this state (e.g. still in use)
+    FileError,   // a file could not be read or written
+    DbError      // a statement failed or the database is not open; nothing was written
+};
+
+struct Result {
+    Status status = Status::Ok;
+    QString message; // the text to show (empty for Ok)
+    int rows = 0;    // rows written, deleted or imported, where the command counts them
+    bool ok() const { return status == Status::Ok; }
+    explicit operator bool() const { return ok(); }
+};
+
+// A result with a failing status and the message to show.
+Result failure(Status status, const QString &message);
+// A successful result that counts rows.
+Result succeeded(int rows = 0);
+
+namespace sql {
+
+// The program's connection (ACon), or an invalid one before the data module exists.
+QSqlDatabase connection();
+
+// True when the connection exists and is open.
+bool isOpen(const QSqlDatabase &db = connection());
+
+// The message for a command that needs the database while it is not open:
+// never empty, names the reason the file could not be opened when known.
+QString notOpenMessage();
+
+// Ok when the database is open; otherwise DbError with notOpenMessage().
+Result requireOpen(const QSqlDatabase &db = connection());
+
+// The text of a failed statement: the provider's message, or the reason the
+// database is not open; never empty.
+QString errorText(const QSqlQuery &q);
+
+// Prepares sql on q and runs it with binds in order. On failure: DbError with
+// the message (prefixed by what, if given). rows is the number of rows
+// affected for a write.
+Result exec(QSqlQuery &q, const QString &sql, const QVariantList &binds = {}, const QString &what = {});
+// True for an Ok result; otherwise false with the result's message in *error.
+bool report(const Result &r, QString *error);
+
+// The same, reporting the message through *error (for helpers that return data).
+bool exec(QSqlQuery &q, const QString &sql, const QVariantList &binds, QString *error,
+          const QString &what = {});
+
+// A group of writes that is stored whole or not at all. Scopes nest: one
+// opened while another is open on the same connection becomes a savepoint
+// inside it, and rolling back the inner one leaves the outer one's writes.
+// Destroying a scope that was not committed rolls its writes back.
+class WriteScope
+{
+public:
+    explicit WriteScope(QSqlDatabase db = connection());
+    ~WriteScope();
+    WriteScope(const WriteScope &) = delete;
+    WriteScope &operator=(const WriteScope &) = delete;
+
+    // Ok when the scope is open; otherwise why it could not be opened.
+    const Result &status() const { return m_status; }
+    bool isOpen() const { return m_open; }
+    // Keeps the writes (for a nested scope: hands them to the outer one).
+    Result commit();
+    // Undoes the writes made since the scope was opened.
+    void rollback();
+
+private:
+    QSqlDatabase m_db;
+    QString m_name;
+    Result m_status;
+    bool m_open = false;
+};
+
+} // namespace sql
+} // namespace nqb

@@ -6,6 +6,7 @@
 // figure; the code outside it prepares the state and may run more than once,
 // so it is written to be repeatable. Order matters only for speed: every
 // benchmark that needs a filled week fills it itself when it is missing.
+#include "data/RunState.h"
 #include "data/DataModule.h"
 #include "data/FunctionUnit.h"
 #include "data/Paths.h"
@@ -249,8 +250,8 @@ void NqbBench::pickListByNutrient()
         ok = FillStrGridTmp(QStringLiteral("SELECT Code FROM Nutri_tb WHERE substr(Code, 1, ?) = ? ORDER BY rowid"),
                             {int(prefix.size()), prefix}, QStringLiteral("Code"), &err)
              && ok;
-        const QString sql = PickListSortStatement(PickTable::Foods, nutrient, PickFallbackOrder::Identifier, &err);
-        ok = !sql.isEmpty() && FillPickGrid(sql, {}, pickListNameField(PickTable::Foods), &list, &err) && ok;
+        const QString sql = PickListSortStatement(FoodKind::RawFood, nutrient, PickFallbackOrder::Identifier, &err);
+        ok = !sql.isEmpty() && FillPickGrid(sql, {}, pickListNameField(FoodKind::RawFood), &list, &err) && ok;
     }
     QVERIFY(ok);
     QVERIFY(list.names().size() > 50);
@@ -302,7 +303,7 @@ bool NqbBench::fillWeek()
                 const int i = (s * kEntriesPerSlot + e + d) % 40;
                 const bool dish = e < 3;
                 const plan::FoodRow food = plan::lookupFoodByName(
-                    dish ? m_dishes[i] : m_foods[i], dish ? plan::FoodSource::Dish : plan::FoodSource::RawFood);
+                    dish ? m_dishes[i] : m_foods[i], dish ? FoodKind::Dish : FoodKind::RawFood);
                 const QString weight = QString::number(dish ? 150 + 10 * e : 50 + 25 * e);
                 ok = plan::addEntry(food, plan::weekdayCode(d), inUse[s], weight).ok() && ok;
             }
@@ -389,7 +390,8 @@ void NqbBench::workbenchShow()
     // What happens when the workbench appears: both trees, the first weekday,
     // the meal pattern, the day's grids, the evaluation and the chart.
     ensureWeek();
-    TAnalyze bench;
+    nqb::RunState state;
+    TAnalyze bench(state);
     bench.resize(1000, 640);
     QBENCHMARK {
         bench.ShowSteps();
@@ -402,7 +404,8 @@ void NqbBench::workbenchRefreshAfterChange()
     // After every add, weight change or delete: the day's grids, the
     // evaluation, the markers and the chart of a day of 20 entries.
     ensureWeek();
-    TAnalyze bench;
+    nqb::RunState state;
+    TAnalyze bench(state);
     bench.resize(1000, 640);
     bench.checkWeekday(1);
     QBENCHMARK {

@@ -302,7 +302,7 @@ void TestCustomPantry::rawFoodFromSearchKeepsItsCode()
     const QString code = w.pickedId();
     child<QPushButton>(&w, "Insert_btn")->click();
     QCOMPARE(rowsOf("晚餐"), QStringList{code + "|" + names.first() + "|NULL"});
-    QCOMPARE(kindOf(code), ItemKind::RawFood);
+    QCOMPARE(kindOf(code), std::optional<FoodKind>(FoodKind::RawFood));
 
     // A food tree click lists the codes of the group and resets the search box.
     auto *tree = child<QTreeWidget>(&w, "Food_tre");

@@ -227,16 +227,15 @@ void EvaluationTest::surveyListRefusesSecondEntryOfAName()
     QVERIFY(fixtures::insertFood("99-1-001", "测试同名", 100, {{"PROCNT", 4}}));
     QVERIFY(fixtures::insertDish("99-001", "测试同名", 100, {{"PROCNT", 8}}));
     QVERIFY(fixtures::insertDish("99-002", "Joe's 鸡汤", 50, {{"PROCNT", 8}}));
-    using plan::FoodSource;
     using plan::PlanStatus;
 
-    QVERIFY(survey::addEntry("测试同名", FoodSource::RawFood).ok());
-    const plan::PlanResult dup = survey::addEntry("测试同名", FoodSource::Dish);
+    QVERIFY(survey::addEntry("测试同名", FoodKind::RawFood).ok());
+    const plan::PlanResult dup = survey::addEntry("测试同名", FoodKind::Dish);
     QCOMPARE(dup.status, PlanStatus::Duplicate);
     QCOMPARE(dup.message, QStringLiteral("该食物已存在!"));
-    QVERIFY(survey::addEntry("Joe's 鸡汤", FoodSource::Dish).ok());
-    QCOMPARE(survey::addEntry("", FoodSource::Dish).status, PlanStatus::NotFound);
-    QCOMPARE(survey::addEntry("没有这个菜", FoodSource::Dish).status, PlanStatus::NotFound);
+    QVERIFY(survey::addEntry("Joe's 鸡汤", FoodKind::Dish).ok());
+    QCOMPARE(survey::addEntry("", FoodKind::Dish).status, PlanStatus::NotFound);
+    QCOMPARE(survey::addEntry("没有这个菜", FoodKind::Dish).status, PlanStatus::NotFound);
     QCOMPARE(rowCount("NQBNutri_tmp"), 2);
     QVERIFY(fixtures::value("SELECT WEIGHT FROM NQBNutri_tmp WHERE FOODNAME='测试同名'").isNull());
     QCOMPARE(fixtures::value("SELECT CODE FROM NQBNutri_tmp WHERE FOODNAME='测试同名'").toString(),

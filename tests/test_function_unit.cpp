@@ -278,16 +278,16 @@ void FunctionUnitTest::pickListSortStatement()
     addFood("01-1-002", "丙", "B", 300);
     addFood("01-1-004", "丁", "D", 900); // not listed
     exec("INSERT INTO StrGrid_tmp VALUES ('01-1-003'), ('01-1-001'), ('01-1-002')");
-    const QString field = pickListNameField(PickTable::Foods);
+    const QString field = pickListNameField(FoodKind::RawFood);
     const auto names = [&](const QString &sql) { return PickGridValues(sql, {}, field); };
 
-    QCOMPARE(names(PickListSortStatement(PickTable::Foods, "none")), QStringList({"乙", "丙", "甲"}));
-    const QString byEnergy = PickListSortStatement(PickTable::Foods, "enerc_KCAL");
+    QCOMPARE(names(PickListSortStatement(FoodKind::RawFood, "none")), QStringList({"乙", "丙", "甲"}));
+    const QString byEnergy = PickListSortStatement(FoodKind::RawFood, "enerc_KCAL");
     QVERIFY(byEnergy.contains("ORDER BY  Nutri_tb.ENERC_kcal DESC"));
     QCOMPARE(names(byEnergy), QStringList({"丙", "甲", "乙"}));
 
     QString error;
-    QCOMPARE(PickListSortStatement(PickTable::Foods, "ENERC_kcal; DROP TABLE Nutri_tb", {}, &error), QString());
+    QCOMPARE(PickListSortStatement(FoodKind::RawFood, "ENERC_kcal; DROP TABLE Nutri_tb", {}, &error), QString());
     QVERIFY(!error.isEmpty());
 
     addKind("01", "凉菜");
@@ -296,8 +296,8 @@ void FunctionUnitTest::pickListSortStatement()
     exec("DELETE FROM StrGrid_tmp");
     exec("INSERT INTO StrGrid_tmp VALUES ('01-002'), ('01-001')");
     const auto dishes = [](const QString &column, PickFallbackOrder order) {
-        return PickGridValues(PickListSortStatement(PickTable::Dishes, column, order), {},
-                              pickListNameField(PickTable::Dishes));
+        return PickGridValues(PickListSortStatement(FoodKind::Dish, column, order), {},
+                              pickListNameField(FoodKind::Dish));
     };
     QCOMPARE(dishes("none", PickFallbackOrder::Identifier), QStringList({"B黄瓜", "A木耳"}));
     QCOMPARE(dishes("none", PickFallbackOrder::Name), QStringList({"A木耳", "B黄瓜"}));

@@ -116,8 +116,8 @@ void MainWindowTest::startState()
     for (int i = 0; i < 6; ++i)
         QCOMPARE(w.toolButton(i + 1)->text(), captions[i]);
 
-    // Run-wide values start anew: no pattern before the window is shown, planning, group.
-    QCOMPARE(w.GetMealPattern(), 0);
+    // Run-wide values start anew: the settings' pattern (1 without system.dll), planning, group.
+    QCOMPARE(w.GetMealPattern(), 1);
     QCOMPARE(w.IsSurveyMode(), false);
     QCOMPARE(w.IsIndividual(), false);
     QVERIFY(!w.Workbench());
@@ -390,7 +390,7 @@ void MainWindowTest::mealPatternReadOnFirstShow()
             ++benches;
             return new QWidget(panel);
         });
-        QCOMPARE(w.GetMealPattern(), 0);
+        QCOMPARE(w.GetMealPattern(), 1);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         // No system.dll: pattern 1, and the file is not created by reading.
@@ -538,7 +538,7 @@ void MainWindowTest::startupCreatesDatabaseAndProgramFiles()
     QVERIFY(QFileInfo(program.filePath(QStringLiteral("FoodImage"))).isDir());
     QVERIFY(QFileInfo(program.filePath(QStringLiteral("DishImage"))).isDir());
     QVERIFY(!program.exists(QStringLiteral("system.dll")));
-    QCOMPARE(s->main->GetMealPattern(), 0);
+    QCOMPARE(s->main->GetMealPattern(), 1);
 
     // The second start finds the database: no message at all.
     s.reset();

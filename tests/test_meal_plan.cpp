@@ -7,6 +7,7 @@
 #include <QtTest>
 
 using namespace nqb::plan;
+using nqb::FoodKind;
 using fixtures::entryValue;
 
 namespace {
@@ -71,7 +72,7 @@ void MealPlanTest::addedEntryHoldsSlotWeekAndAmounts()
 {
     TestEnv env;
     QVERIFY(fixtures::insertFood(kRiceCode, kRice, 80.4, {{"PROCNT", 3.2}, {"FAT", 1.5}}));
-    const FoodRow food = lookupFoodByName(kRice, FoodSource::RawFood);
+    const FoodRow food = lookupFoodByName(kRice, FoodKind::RawFood);
     QVERIFY(food.found());
     const PlanResult r = addEntry(food, kMon, MealSlot::LunchMid, QStringLiteral(" 150 "));
     QVERIFY2(r.ok(), qPrintable(r.message));
@@ -104,8 +105,8 @@ void MealPlanTest::dishUsesItsOwnEdible()
     // A raw food and a dish of the same name: the dish's own row must be used.
     QVERIFY(fixtures::insertFood(kRiceCode, QStringLiteral("测试炒饭"), 100, {{"PROCNT", 99}}));
     QVERIFY(fixtures::insertDish(QStringLiteral("99-001"), QStringLiteral("测试炒饭"), 50, {{"PROCNT", 10}}));
-    const FoodRow dish = lookupFoodByName(QStringLiteral("测试炒饭"), FoodSource::Dish);
-    QCOMPARE(dish.source, FoodSource::Dish);
+    const FoodRow dish = lookupFoodByName(QStringLiteral("测试炒饭"), FoodKind::Dish);
+    QVERIFY(dish.source == FoodKind::Dish);
     QVERIFY(addEntry(dish, kSun, MealSlot::Breakfast, QStringLiteral("200")).ok());
     QCOMPARE(entryValue("PROCNT", QStringLiteral("测试炒饭"), kSun, kBreakfast), 10.0);
     QCOMPARE(entryValue("EDIBLE", QStringLiteral("测试炒饭"), kSun, kBreakfast), 50.0);
@@ -116,7 +117,7 @@ void MealPlanTest::sameFoodOncePerWeekdayAndSlot()
 {
     TestEnv env;
     QVERIFY(fixtures::insertFood(kRiceCode, kRice, 100, {{"PROCNT", 1}}));
-    const FoodRow food = lookupFoodByName(kRice, FoodSource::RawFood);
+    const FoodRow food = lookupFoodByName(kRice, FoodKind::RawFood);
     QVERIFY(addEntry(food, kSun, MealSlot::Breakfast, "100").ok());
     QVERIFY(addEntry(food, kSun, MealSlot::Lunch, "100").ok());
     QVERIFY(addEntry(food, kMon, MealSlot::Breakfast, "100").ok());
@@ -131,7 +132,7 @@ void MealPlanTest::emptyOrBadWeightWritesNothing()
 {
     TestEnv env;
     QVERIFY(fixtures::insertFood(kRiceCode, kRice, 100, {{"PROCNT", 1}}));
-    const FoodRow food = lookupFoodByName(kRice, FoodSource::RawFood);
+    const FoodRow food = lookupFoodByName(kRice, FoodKind::RawFood);
 
     PlanResult r = addEntry(food, kSun, MealSlot::Breakfast, QStringLiteral("   "));
     QCOMPARE(r.status, PlanStatus::EmptyWeight);
@@ -163,7 +164,7 @@ void MealPlanTest::nameWithQuoteWorks()
     TestEnv env;
     const QString name = QStringLiteral("Joe's 鸡汤");
     QVERIFY(fixtures::insertDish(QStringLiteral("99-002"), name, 100, {{"PROCNT", 2}}));
-    const FoodRow dish = lookupFoodByName(name, FoodSource::Dish);
+    const FoodRow dish = lookupFoodByName(name, FoodKind::Dish);
     QVERIFY(dish.found());
     QVERIFY(addEntry(dish, kSun, MealSlot::Supper, "100").ok());
     QCOMPARE(addEntry(dish, kSun, MealSlot::Supper, "100").status, PlanStatus::Duplicate);
@@ -177,7 +178,7 @@ void MealPlanTest::weightChangeRescalesAndKeepsEdible()
 {
     TestEnv env;
     QVERIFY(fixtures::insertFood(kRiceCode, kRice, 85, everyColumn()));
-    QVERIFY(addEntry(lookupFoodByName(kRice, FoodSource::RawFood), kSun, MealSlot::Breakfast, "150").ok());
+    QVERIFY(addEntry(lookupFoodByName(kRice, FoodKind::RawFood), kSun, MealSlot::Breakfast, "150").ok());
     const QStringList cols = nqb::compositionColumns();
     QList<double> before;
     for (const auto &c : cols)
@@ -199,7 +200,7 @@ void MealPlanTest::zeroWeightAcceptedAndChangeFromZeroRecomputes()
 {
     TestEnv env;
     QVERIFY(fixtures::insertFood(kRiceCode, kRice, 80, {{"PROCNT", 3.2}, {"CA", 20}}));
-    QVERIFY(addEntry(lookupFoodByName(kRice, FoodSource::RawFood), kSun, MealSlot::Breakfast, "0").ok());
+    QVERIFY(addEntry(lookupFoodByName(kRice, FoodKind::RawFood), kSun, MealSlot::Breakfast, "0").ok());
     QCOMPARE(entryValue("WEIGHT", kRice, kSun, kBreakfast), 0.0);
     for (const auto &c : nqb::compositionColumns())
         QCOMPARE(entryValue(c, kRice, kSun, kBreakfast), 0.0);
@@ -306,10 +307,10 @@ void MealPlanTest::codeLengthChoosesTableWithFallback()
     QVERIFY(fixtures::insertDish(QStringLiteral("9999-001"), QStringLiteral("长编号菜"), 100, {{"PROCNT", 3}}));
     QVERIFY(isRawFoodCode(kRiceCode));
     QVERIFY(!isRawFoodCode(QStringLiteral("99-002")));
-    QCOMPARE(lookupFoodByCode(kRiceCode).source, FoodSource::RawFood);
-    QCOMPARE(lookupFoodByCode(QStringLiteral(" 99-002 ")).source, FoodSource::Dish);
+    QVERIFY(lookupFoodByCode(kRiceCode).source == FoodKind::RawFood);
+    QVERIFY(lookupFoodByCode(QStringLiteral(" 99-002 ")).source == FoodKind::Dish);
     const FoodRow longDish = lookupFoodByCode(QStringLiteral("9999-001"));
-    QCOMPARE(longDish.source, FoodSource::Dish);
+    QVERIFY(longDish.source == FoodKind::Dish);
     QCOMPARE(longDish.name, QStringLiteral("长编号菜"));
     QCOMPARE(longDish.content[nqb::compositionIndex("PROCNT")], 3.0);
     QVERIFY(!lookupFoodByCode(QStringLiteral("00-0-000")).found());

@@ -104,7 +104,7 @@ private slots:
 void PersonalInfoTest::creationShowsTheStandardRows()
 {
     TestEnv env;
-    TPersonalInfo w;
+    TPersonalInfo w(testRunState());
     w.show();
     const auto rows = standardRows("18 ～ 50", "男", "轻体力活动");
     QVERIFY(!rows[0].isEmpty());
@@ -137,7 +137,7 @@ void PersonalInfoTest::bodyMassIndexAndClasses()
     QVERIFY(!bodyMassIndex("170", ""));
 
     TestEnv env;
-    TPersonalInfo w;
+    TPersonalInfo w(testRunState());
     auto *weight = child<QLineEdit>(&w, "Weight_edt");
     auto *height = child<QLineEdit>(&w, "High_edt");
     weight->setText("");
@@ -154,7 +154,7 @@ void PersonalInfoTest::bodyMassIndexAndClasses()
 void PersonalInfoTest::controlRulesFollowBandSexAndState()
 {
     TestEnv env;
-    TPersonalInfo w;
+    TPersonalInfo w(testRunState());
     w.show();
     auto *age = child<QComboBox>(&w, "Age_cmb");
     auto *act = child<QComboBox>(&w, "Activity_cmb");
@@ -211,7 +211,7 @@ void PersonalInfoTest::controlRulesFollowBandSexAndState()
 void PersonalInfoTest::formulaFeedingAndPersonalBasis()
 {
     TestEnv env;
-    TPersonalInfo w;
+    TPersonalInfo w(testRunState());
     w.show();
     choose(child<QComboBox>(&w, "Age_cmb"), "0 ～ 0.5");
     const double breast = cell(&w, 0, 1).toDouble();
@@ -255,7 +255,7 @@ void PersonalInfoTest::acceptWritesProfileAndRowsAndLoadRestoresThem()
     TestEnv env;
     TMain main;
     {
-        TPersonalInfo w;
+        TPersonalInfo w(testRunState());
         w.show();
         child<QRadioButton>(&w, "FeMale_rdo")->setChecked(true);
         choose(child<QComboBox>(&w, "Age_cmb"), "60 ～ 70");
@@ -284,7 +284,7 @@ void PersonalInfoTest::acceptWritesProfileAndRowsAndLoadRestoresThem()
     QCOMPARE(s.value("personalInfo/Sex").toString(), QStringLiteral("0"));
     QCOMPARE(s.value("RNI/15").toString(), QStringLiteral("1000"));
 
-    TPersonalInfo again;
+    TPersonalInfo again(testRunState());
     again.show();
     QVERIFY(child<QRadioButton>(&again, "FeMale_rdo")->isChecked());
     QCOMPARE(child<QComboBox>(&again, "Age_cmb")->currentText(), QStringLiteral("60 ～ 70"));
@@ -298,7 +298,7 @@ void PersonalInfoTest::acceptWritesProfileAndRowsAndLoadRestoresThem()
     edit.remove("personalInfo/Weight");
     edit.remove("EAR/3");
     edit.sync();
-    TPersonalInfo third;
+    TPersonalInfo third(testRunState());
     third.show();
     QCOMPARE(child<QLineEdit>(&third, "Weight_edt")->text(), QStringLiteral("65"));
     QCOMPARE(cell(&third, 3, 2), QStringLiteral("0"));
@@ -307,7 +307,7 @@ void PersonalInfoTest::acceptWritesProfileAndRowsAndLoadRestoresThem()
 void PersonalInfoTest::refusedInputWritesNothing()
 {
     TestEnv env;
-    TPersonalInfo w;
+    TPersonalInfo w(testRunState());
     w.show();
     ScriptedPrompt prompts;
     const auto before = requirementRow("RNI");
@@ -330,7 +330,7 @@ void PersonalInfoTest::refusedInputWritesNothing()
     QVERIFY(!QFile::exists(env.programDir() + "/personal.ini"));
 
     // The personal basis needs a weight.
-    TPersonalInfo v;
+    TPersonalInfo v(testRunState());
     v.show();
     prompts.clear();
     child<QRadioButton>(&v, "Pre_rdo")->setChecked(true);
@@ -351,7 +351,7 @@ void PersonalInfoTest::surveyModeHidesLoadAndEmptiesPlanOnClose()
     bool opened = false;
     TPersonalInfo::setSurveyEntryOpener([&](QWidget *) { opened = (rowCount("NQBNutri_tmp") == 1); });
     {
-        TPersonalInfo w;
+        TPersonalInfo w(testRunState());
         w.show();
         QVERIFY(!child<QPushButton>(&w, "Load_btn")->isVisible());
         ScriptedPrompt prompts;
@@ -419,7 +419,7 @@ void PersonalInfoTest::loadTakesAProfileCopyAndItsPlan()
     QVERIFY(planfile::savePlan(env.workingDir() + "/周一.pan").ok());
     QVERIFY(q.exec("DELETE FROM NQBNutri_tmp"));
 
-    TPersonalInfo w;
+    TPersonalInfo w(testRunState());
     w.show();
     ScriptedPrompt prompts;
     prompts.files.enqueue(copy);

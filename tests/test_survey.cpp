@@ -186,7 +186,7 @@ void SurveyTest::surveyFromProfileToResult()
     });
 
     {
-        TPersonalInfo profile;
+        TPersonalInfo profile(testRunState());
         profile.show();
         profile.Accept();
     }
@@ -348,7 +348,7 @@ void SurveyTest::emptyListAndRepeatedEvaluation()
             QCOMPARE(b.value, 0.0);
     }
 
-    QVERIFY(survey::addEntry("调查甲食物", plan::FoodSource::RawFood).ok());
+    QVERIFY(survey::addEntry("调查甲食物", FoodKind::RawFood).ok());
     QVERIFY(survey::setWeight("调查甲食物", "150").ok());
     // Amounts of some old weight are stale; the result recomputes from the weight.
     QVERIFY(fixtures::run("UPDATE NQBNutri_tmp SET FAT=999"));

@@ -62,7 +62,7 @@ struct Bench {
     {
         if (mealPattern)
             writeMealPattern(mealPattern);
-        main.setWorkbenchFactory(&TAnalyze::create);
+        main.setWorkbenchFactory([this](QWidget *panel) { return TAnalyze::create(panel, main.runState()); });
         main.show();
         w = qobject_cast<TAnalyze *>(main.Workbench());
         if (!w)
@@ -125,13 +125,20 @@ bool selectRow(DataGrid *g, const QString &field, const QString &value)
     return false;
 }
 
-// The add dialog prepared for the workbench's choice, weight typed, accepted.
+// The add dialog opened by the workbench for its choice (as a double click
+// does), weight typed, accepted; a refused weight leaves the dialog open, and
+// it is then closed.
 void addChosen(TAnalyze *w, const QString &weight)
 {
-    TAnalyzeInsert *d = TAnalyzeInsert::instance();
-    d->prepare(w);
-    d->weightEdit()->setText(weight);
-    d->Accept();
+    onNextModal([&](QWidget *m) {
+        auto *d = qobject_cast<TAnalyzeInsert *>(m);
+        QVERIFY(d);
+        d->weightEdit()->setText(weight);
+        d->Accept();
+        if (d->isVisible())
+            d->reject();
+    });
+    emit w->chooser()->addRequested();
 }
 
 void showSlot(TAnalyze *w, plan::MealSlot s)
@@ -192,7 +199,7 @@ void WorkbenchTest::createdHiddenWithItsControls()
     TestEnv env;
     ScriptedPrompt prompts;
     TMain main;
-    main.setWorkbenchFactory(&TAnalyze::create);
+    main.setWorkbenchFactory([&main](QWidget *panel) { return TAnalyze::create(panel, main.runState()); });
     main.show();
     auto *w = qobject_cast<TAnalyze *>(main.Workbench());
     QVERIFY(w);
@@ -366,7 +373,7 @@ void WorkbenchTest::addDialogAppliesAmountRuleAndRefusesDuplicates()
 
     // On the total page the slot radio keeps its last choice.
     w->showSlotPage(nullptr);
-    TAnalyzeInsert::instance()->prepare(w);
+    TAnalyzeInsert::instance()->prepare(w->addRequest());
     QVERIFY(TAnalyzeInsert::instance()->slotRadio(plan::MealSlot::Breakfast)->isChecked());
     // A weight with two points is no number: nothing is written.
     b.prompts.clear();
@@ -396,17 +403,19 @@ void WorkbenchTest::changeWeightRescalesAndRecomputesFromZero()
     // From the total page: the row's slot becomes the current slot.
     w->showSlotPage(nullptr);
     QVERIFY(selectRow(w->totalGrid(), "FOODNAME", kFoodName));
-    {
-        TAnalyzeEdit d(w);
-        QCOMPARE(d.windowTitle(), QStringLiteral("修改"));
-        QCOMPARE(d.oldWeightEdit()->text(), QStringLiteral("150"));
+    onNextModal([&](QWidget *m) {
+        auto *d = qobject_cast<TAnalyzeEdit *>(m);
+        QVERIFY(d);
+        QCOMPARE(d->windowTitle(), QStringLiteral("修改"));
+        QCOMPARE(d->oldWeightEdit()->text(), QStringLiteral("150"));
         QCOMPARE(w->currentSlot(), QStringLiteral("午餐"));
-        d.newWeightEdit()->setText("");
-        d.Accept();
+        d->newWeightEdit()->setText("");
+        d->Accept();
         QCOMPARE(b.prompts.lastText(), QStringLiteral("食物重量不能为空!"));
-        d.newWeightEdit()->setText("300");
-        d.Accept();
-    }
+        d->newWeightEdit()->setText("300");
+        d->Accept();
+    });
+    w->ChangeWeight();
     for (int i = 0; i < comp.size(); ++i)
         QCOMPARE(entry(comp[i], kFoodName, "SUN", "午餐"), before[i] * 2);
     QCOMPARE(entry("EDIBLE", kFoodName, "SUN", "午餐"), 80.0);
@@ -416,16 +425,20 @@ void WorkbenchTest::changeWeightRescalesAndRecomputesFromZero()
     // To 0 and back: the amounts come from the food table again.
     for (const char *weight : {"0", "100"}) {
         QVERIFY(selectRow(w->totalGrid(), "FOODNAME", kFoodName));
-        TAnalyzeEdit d(w);
-        d.newWeightEdit()->setText(weight);
-        d.Accept();
+        onNextModal([&](QWidget *m) {
+            auto *d = qobject_cast<TAnalyzeEdit *>(m);
+            QVERIFY(d);
+            d->newWeightEdit()->setText(weight);
+            d->Accept();
+        });
+        w->ChangeWeight();
     }
     QCOMPARE(entry("PROCNT", kFoodName, "SUN", "午餐"), 2.56);
     QCOMPARE(entry("CA", kFoodName, "SUN", "午餐"), 8.0);
 
     // No row selected: nothing to change.
     w->totalGrid()->setCurrentIndex(QModelIndex());
-    TAnalyzeEdit none(w);
+    TAnalyzeEdit none(w->editRequest());
     QCOMPARE(none.findChild<QLabel *>("Panel1")->text(), QStringLiteral("没有选中食物!"));
     QVERIFY(!none.acceptButton()->isEnabled());
 }
@@ -486,7 +499,7 @@ void WorkbenchTest::mealPatternDecidesPagesAndSlotChoices()
         TAnalyzeInsert *d = TAnalyzeInsert::instance();
         // A slot the pattern hides is not kept as the choice.
         d->slotRadio(plan::MealSlot::Midnight)->setChecked(true);
-        d->prepare(b.w);
+        d->prepare(b.w->addRequest());
         QList<plan::MealSlot> offered;
         for (const auto &s : plan::mealSlots())
             if (!d->slotRadio(s.slot)->isHidden())
@@ -502,7 +515,7 @@ void WorkbenchTest::mealPatternDecidesPagesAndSlotChoices()
         QCOMPARE(b.main.GetMealPattern(), 1);
         QVERIFY(tabShown(b.w, "加餐"));
         QVERIFY(!tabShown(b.w, "早间餐"));
-        d->prepare(b.w);
+        d->prepare(b.w->addRequest());
         QVERIFY(!d->slotRadio(plan::MealSlot::Midnight)->isHidden());
         QVERIFY(d->slotRadio(plan::MealSlot::LunchMid)->isHidden());
     }
@@ -730,13 +743,13 @@ void WorkbenchTest::quantifiedMenuAddsFoodsAndDishesWithTheirCode()
 
     // The dish: its usual weight is suggested and its FOODID becomes the code,
     // though the tree page is the raw-food one.
-    QCOMPARE(c->currentTable(), bench::ChooserTable::Foods);
+    QCOMPARE(c->currentTable(), FoodKind::RawFood);
     showSlot(w, plan::MealSlot::Lunch);
     QVERIFY(selectRow(c->menuGrid(), "FOODNAME", kDishName));
     c->showMenuRow();
     QCOMPARE(c->AQFoodSum()->rowCount(), 1);
     TAnalyzeInsert *d = TAnalyzeInsert::instance();
-    d->prepare(w);
+    d->prepare(w->addRequest());
     QCOMPARE(d->weightEdit()->text(), QStringLiteral("200"));
     QCOMPARE(d->foodCode(), kDishId);
     d->Accept();
@@ -746,7 +759,7 @@ void WorkbenchTest::quantifiedMenuAddsFoodsAndDishesWithTheirCode()
     // The raw food, the same way.
     QVERIFY(selectRow(c->menuGrid(), "FOODNAME", kFoodName));
     c->showMenuRow();
-    d->prepare(w);
+    d->prepare(w->addRequest());
     QCOMPARE(d->weightEdit()->text(), QStringLiteral("150"));
     d->Accept();
     QCOMPARE(entry("PROCNT", kFoodName, "SUN", "午餐"), 3.84);
@@ -790,7 +803,7 @@ void WorkbenchTest::profileToMondayPlanEndToEnd()
 
     // The profile is accepted: requirement rows written, workbench shown.
     {
-        TPersonalInfo profile;
+        TPersonalInfo profile(testRunState());
         profile.show();
         profile.Accept();
         QVERIFY2(b.prompts.messages.isEmpty(), qPrintable(b.prompts.texts().join('\n')));

@@ -7,6 +7,7 @@
 #include "planning/IndividualUnit.h"
 #include "data/DataModule.h"
 #include "data/Paths.h"
+#include "data/RunState.h"
 #include "widgets/Prompt.h"
 
 #include <QApplication>
@@ -23,6 +24,7 @@ AppSession::~AppSession()
     delete main;
     main = nullptr;
     dm.reset();
+    state.reset();
 }
 
 namespace {
@@ -85,10 +87,10 @@ void useChineseCapableFont()
 namespace {
 
 // The windows the main window's commands open, and the hand-overs between them.
-void registerWindows(TMain *main)
+void registerWindows(TMain *main, nqb::RunState &state)
 {
-    main->setWorkbenchFactory(&TAnalyze::create);
-    main->setWindowOpener(TMain::Window::PersonalInfo, &TPersonalInfo::run);
+    main->setWorkbenchFactory([&state](QWidget *panel) { return TAnalyze::create(panel, state); });
+    main->setWindowOpener(TMain::Window::PersonalInfo, [&state](QWidget *parent) { TPersonalInfo::run(parent, state); });
     TPersonalInfo::setSurveyEntryOpener(&TIndividual::run);
 }
 
@@ -104,8 +106,9 @@ std::unique_ptr<AppSession> startApplication(const QString &workingDir, const QS
 
     auto s = std::make_unique<AppSession>();
     // 2. The main window.
-    s->main = new TMain;
-    registerWindows(s->main);
+    s->state = std::make_unique<nqb::RunState>();
+    s->main = new TMain(s->state.get());
+    registerWindows(s->main, *s->state);
     // 3. The data module, which opens the database connection.
     s->dm = std::make_unique<TDM>(workingDir);
     // 4. The add-entry dialog, which lives until the program ends.

@@ -6,8 +6,13 @@
 
 class TDM;
 class TMain;
+namespace nqb {
+class RunState;
+}
 
 struct AppSession {
+    // What the windows of the run share; outlives the windows.
+    std::unique_ptr<nqb::RunState> state;
     std::unique_ptr<TDM> dm;
     TMain *main = nullptr; // deleted with the session
     // The add-entry dialog and the print window, which live from start-up to

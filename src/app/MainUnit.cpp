@@ -5,6 +5,7 @@
 #include "data/DataModule.h"
 #include "data/FunctionUnit.h"
 #include "data/Paths.h"
+#include "data/RunState.h"
 #include "data/Settings.h"
 #include "widgets/Prompt.h"
 
@@ -113,10 +114,16 @@ private:
 
 } // namespace
 
-TMain::TMain(QWidget *parent)
+TMain::TMain(nqb::RunState *state, QWidget *parent)
     : QMainWindow(parent)
+    , m_state(state ? state : new nqb::RunState(this))
 {
     g_main = this;
+    // A profile window asks for the workbench through the run state.
+    connect(m_state, &nqb::RunState::workbenchRequested, this, [this] {
+        if (m_workbench)
+            showEmbedded(m_workbench);
+    });
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(QStringLiteral("营养配餐系统 V2.0"));
     // Fixed size: minimise button and system menu, no maximise, no resizing.
@@ -561,13 +568,43 @@ void TMain::Help()
     QDesktopServices::openUrl(QUrl::fromLocalFile(nqb::programFile(QStringLiteral("help/index.html"))));
 }
 
+void TMain::SetMealPattern(int pattern)
+{
+    m_state->setMealPattern(pattern);
+}
+
+int TMain::GetMealPattern() const
+{
+    return m_state->mealPattern();
+}
+
+void TMain::SetSurveyMode(bool on)
+{
+    m_state->setSurveyMode(on);
+}
+
+bool TMain::IsSurveyMode() const
+{
+    return m_state->surveyMode();
+}
+
+void TMain::SetIndividual(bool individual)
+{
+    m_state->setProfileKind(individual ? nqb::RunState::ProfileKind::Individual : nqb::RunState::ProfileKind::Group);
+}
+
+bool TMain::IsIndividual() const
+{
+    return m_state->isIndividual();
+}
+
 void TMain::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
     if (m_shownOnce)
         return;
     m_shownOnce = true;
-    SetMealPattern(nqb::readMealPattern());
+    m_state->reloadMealPattern();
     if (!m_workbench && m_workbenchFactory)
         setWorkbench(m_workbenchFactory(m_panel));
 }

@@ -13,6 +13,9 @@ class QStackedWidget;
 class QToolButton;
 class QWidget;
 class TButFrame;
+namespace nqb {
+class RunState;
+}
 
 class TMain : public QMainWindow
 {
@@ -38,22 +41,25 @@ public:
     // Creates an embedded window as a child of the given panel.
     using EmbeddedFactory = std::function<QWidget *(QWidget *panel)>;
 
-    explicit TMain(QWidget *parent = nullptr);
+    // The run state is the session's; without one the window keeps its own.
+    explicit TMain(nqb::RunState *state = nullptr, QWidget *parent = nullptr);
     ~TMain() override;
 
-    // Run-wide values.
-    void SetMealPattern(int pattern) { m_mealPattern = pattern; }
-    int GetMealPattern() const { return m_mealPattern; }
-    void SetSurveyMode(bool on) { m_surveyMode = on; }
-    bool IsSurveyMode() const { return m_surveyMode; }
-    void SetIndividual(bool individual) { m_individual = individual; }
-    bool IsIndividual() const { return m_individual; }
+    // The run-wide values, held by the run state the windows share.
+    nqb::RunState &runState() const { return *m_state; }
+    void SetMealPattern(int pattern);
+    int GetMealPattern() const;
+    void SetSurveyMode(bool on);
+    bool IsSurveyMode() const;
+    void SetIndividual(bool individual);
+    bool IsIndividual() const;
 
     // The client panel that hosts the embedded windows.
     QWidget *Panel() const { return m_panel; }
     QStackedWidget *PageControl1() const { return m_pages; }
 
-    // The main window of this run (nullptr before it is created).
+    // The main window of this run (nullptr before it is created). For the
+    // start-up and the tests; the windows of the rooms get the run state instead.
     static TMain *instance();
 
     // The command of a menu item and its tile, by objectName ("IndividualSurvey_act", ...).
@@ -136,7 +142,5 @@ private:
     QSoundEffect *m_click = nullptr;
 #endif
     bool m_shownOnce = false;
-    int m_mealPattern = 0;
-    bool m_surveyMode = false;
-    bool m_individual = false;
+    nqb::RunState *m_state = nullptr;
 };

@@ -5,6 +5,7 @@
 #include "data/NutrientBlocks.h"
 #include "data/Schema.h"
 
+#include <QHash>
 #include <QObject>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -187,9 +188,9 @@ QString DishKindOf(const QString &label)
     return dash > 0 ? text.left(dash) : text.left(2);
 }
 
-bool ListSearch(PickTable table, const QString &text, QString *error)
+bool ListSearch(FoodKind table, const QString &text, QString *error)
 {
-    const bool foods = table == PickTable::Foods;
+    const bool foods = table == FoodKind::RawFood;
     if (!SearchFood(foods ? QStringLiteral("Nutri_tb") : QStringLiteral("CateNutri_tb"), text, error))
         return false;
     return FillStrGridTmp(DM()->AQSearchFood(), foods ? QStringLiteral("Code") : QStringLiteral("FOODID"), error);
@@ -321,15 +322,15 @@ QList<PickRow> PickGridRows(const QStringList &names)
     return rows;
 }
 
-QString pickListNameField(PickTable table)
+QString pickListNameField(FoodKind table)
 {
-    return table == PickTable::Foods ? QStringLiteral("FoodName") : QStringLiteral("FOODNAME");
+    return table == FoodKind::RawFood ? QStringLiteral("FoodName") : QStringLiteral("FOODNAME");
 }
 
-QString PickListSortStatement(PickTable table, const QString &column, PickFallbackOrder fallback, QString *error)
+QString PickListSortStatement(FoodKind table, const QString &column, PickFallbackOrder fallback, QString *error)
 {
     clearError(error);
-    const bool foods = table == PickTable::Foods;
+    const bool foods = table == FoodKind::RawFood;
     const QString t = foods ? QStringLiteral("Nutri_tb") : QStringLiteral("CateNutri_tb");
     const QString id = t + (foods ? QStringLiteral(".Code") : QStringLiteral(".FOODID"));
     const QString name = t + QLatin1Char('.') + pickListNameField(table);
@@ -349,6 +350,115 @@ QString PickListSortStatement(PickTable table, const QString &column, PickFallba
     // Equal contents keep the fallback order, so the list does not shuffle.
     return base + t + QLatin1Char('.') + QLatin1String(compositionBlock()[index].column) + QStringLiteral(" DESC, ")
            + fallbackColumn + QStringLiteral(" ASC");
+}
+
+namespace {
+QStringList idValues(const QString &sql, const QVariantList &binds, QString *error)
+{
+    QSqlQuery q(db());
+    q.setForwardOnly(true);
+    QStringList ids;
+    if (!run(q, sql, binds, error))
+        return ids;
+    while (q.next())
+        ids << q.value(0).toString();
+    if (q.lastError().isValid()) {
+        fail(error, q);
+        return {};
+    }
+    return ids;
+}
+} // namespace
+
+QStringList FoodGroupCodes(const QString &prefix, QString *error)
+{
+    clearError(error);
+    return idValues(QStringLiteral("SELECT Code FROM Nutri_tb WHERE substr(Code, 1, ?) = ? ORDER BY Code"),
+                    {int(prefix.size()), prefix}, error);
+}
+
+QStringList DishKindIds(const QString &kindId, QString *error)
+{
+    clearError(error);
+    const QString head = kindId + QLatin1Char('-');
+    return idValues(QStringLiteral("SELECT FOODID FROM CateNutri_tb WHERE substr(FOODID, 1, ?) = ? ORDER BY FOODID"),
+                    {int(head.size()), head}, error);
+}
+
+QStringList SearchIds(FoodKind kind, const QString &text, QString *error)
+{
+    clearError(error);
+    const bool foods = kind == FoodKind::RawFood;
+    const QString pattern = QLatin1Char('%') + likeEscaped(text) + QLatin1Char('%');
+    return idValues(QStringLiteral("SELECT %1 FROM %2 WHERE FoodName LIKE ? ESCAPE '\\' OR PYJM LIKE ? ESCAPE '\\' "
+                                   "ORDER BY rowid")
+                        .arg(foods ? QStringLiteral("Code") : QStringLiteral("FOODID"),
+                             foods ? QStringLiteral("Nutri_tb") : QStringLiteral("CateNutri_tb")),
+                    {pattern, pattern}, error);
+}
+
+QStringList PickListNames(FoodKind kind, const QStringList &ids, const QString &column, PickFallbackOrder fallback,
+                          QString *error)
+{
+    clearError(error);
+    const bool foods = kind == FoodKind::RawFood;
+    const QString id = foods ? QStringLiteral("Code") : QStringLiteral("FOODID");
+    const QString name = pickListNameField(kind);
+    const QString table = foods ? QStringLiteral("Nutri_tb") : QStringLiteral("CateNutri_tb");
+    QString order;
+    const QString trimmed = column.trimmed();
+    if (trimmed.compare(QLatin1String("none"), Qt::CaseInsensitive) != 0) {
+        // Only a nutrient column of the composition block reaches the statement.
+        const int index = compositionIndex(trimmed);
+        if (index < 0) {
+            fail(error, QObject::tr("%1 不是可用于排序的营养素。").arg(column));
+            return {};
+        }
+        order = QLatin1String(compositionBlock()[index].column) + QStringLiteral(" DESC");
+    }
+    if (fallback != PickFallbackOrder::Listed) {
+        if (!order.isEmpty())
+            order += QStringLiteral(", ");
+        order += (fallback == PickFallbackOrder::Name ? name : id) + QStringLiteral(" ASC");
+    }
+    if (ids.isEmpty())
+        return {};
+
+    // Position of each listed identifier; the table is read once in the
+    // wanted order and filtered by the list.
+    QHash<QString, int> position;
+    position.reserve(ids.size());
+    for (int i = 0; i < ids.size(); ++i)
+        position.insert(ids.at(i), i);
+    QSqlQuery q(db());
+    q.setForwardOnly(true);
+    QString sql = QStringLiteral("SELECT %1, %2 FROM %3").arg(id, name, table);
+    if (!order.isEmpty())
+        sql += QStringLiteral(" ORDER BY ") + order;
+    if (!run(q, sql, {}, error))
+        return {};
+    const bool keepListOrder = order.isEmpty();
+    QList<QPair<int, QString>> found;
+    QStringList names;
+    while (q.next()) {
+        const auto it = position.constFind(q.value(0).toString());
+        if (it == position.constEnd())
+            continue;
+        if (keepListOrder)
+            found.append({*it, q.value(1).toString()});
+        else
+            names << q.value(1).toString();
+    }
+    if (q.lastError().isValid()) {
+        fail(error, q);
+        return {};
+    }
+    if (keepListOrder) {
+        std::sort(found.begin(), found.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+        for (const auto &f : found)
+            names << f.second;
+    }
+    return names;
 }
 
 QString NextDishID(const QString &kindName, QString *error)

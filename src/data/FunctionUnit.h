@@ -9,6 +9,8 @@
 // message or the reason) and returns false or an empty result, and leaves the
 // database as it was. Values are always bound; table and column names only come
 // from the schema.
+#include "data/FoodKind.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -99,15 +101,31 @@ QList<PickRow> PickGridRows(const QStringList &names);
 // column must be a column of the composition block (as Element_tb names
 // them); anything else is refused with an error and an empty result.
 // The names are in the field pickListNameField(table).
-enum class PickTable { Foods, Dishes };
 // Runs the food search (SearchFood) in the foods' or the dishes' table and
 // refills StrGrid_tmp with the identifiers found, in table order.
-bool ListSearch(PickTable table, const QString &text, QString *error = nullptr);
-enum class PickFallbackOrder { Identifier, Name };
-QString PickListSortStatement(PickTable table, const QString &column,
+bool ListSearch(FoodKind table, const QString &text, QString *error = nullptr);
+// Identifier / Name: ascending by that field; Listed: in the order of the
+// identifiers given (only for PickListNames).
+enum class PickFallbackOrder { Identifier, Name, Listed };
+QString PickListSortStatement(FoodKind table, const QString &column,
                               PickFallbackOrder fallback = PickFallbackOrder::Identifier,
                               QString *error = nullptr);
-QString pickListNameField(PickTable table);
+QString pickListNameField(FoodKind table);
+
+// The listings of a picker that keeps its own list of identifiers (no
+// scratch table): the raw foods under a food tree node (codes beginning with
+// prefix, in code order), the dishes of a category (in identifier order), and
+// the foods or dishes whose name or pinyin initials contain text (matched
+// literally, in table order).
+QStringList FoodGroupCodes(const QString &prefix, QString *error = nullptr);
+QStringList DishKindIds(const QString &kindId, QString *error = nullptr);
+QStringList SearchIds(FoodKind kind, const QString &text, QString *error = nullptr);
+// The names of the listed identifiers: richest first in column (a column of
+// the composition block, or "none"), equal contents in the fallback order;
+// with "none" in the fallback order alone. Identifiers no longer in the
+// table are left out. A column that is no nutrient is refused with an error.
+QStringList PickListNames(FoodKind kind, const QStringList &ids, const QString &column,
+                          PickFallbackOrder fallback = PickFallbackOrder::Identifier, QString *error = nullptr);
 
 // Next free dish identifier of the category called kindName: its KINDID, a
 // hyphen and the smallest positive number no dish of the category uses, with

@@ -1,6 +1,6 @@
 #include "diners/PersonalInfoUnit.h"
 
-#include "app/MainUnit.h"
+#include "data/RunState.h"
 #include "data/DataModule.h"
 #include "data/FunctionUnit.h"
 #include "data/NumberFormat.h"
@@ -67,13 +67,13 @@ void TPersonalInfo::setSurveyEntryOpener(std::function<void(QWidget *)> opener)
     surveyEntryOpener() = std::move(opener);
 }
 
-TPersonalInfo::TPersonalInfo(QWidget *parent)
+TPersonalInfo::TPersonalInfo(RunState &state, QWidget *parent)
     : QDialog(parent)
+    , m_run(state)
 {
     setObjectName(QStringLiteral("TPersonalInfo"));
     setWindowTitle(QStringLiteral("个人资料输入"));
-    if (TMain *m = TMain::instance())
-        m_surveyMode = m->IsSurveyMode();
+    m_surveyMode = m_run.surveyMode();
     buildUi();
     // Creation: sex 男, bounds 18 … 50, the diet kinds and the derivation.
     m_sex = QStringLiteral("男");
@@ -653,9 +653,7 @@ void TPersonalInfo::showEvent(QShowEvent *event)
 
 void TPersonalInfo::Accept()
 {
-    TMain *main = TMain::instance();
-    if (main)
-        main->SetIndividual(true);
+    m_run.setProfileKind(RunState::ProfileKind::Individual);
 
     m_state.matrix = matrix();
     m_state.matrix.fillEmptyWithZero();
@@ -706,13 +704,11 @@ void TPersonalInfo::Accept()
         hide();
         if (surveyEntryOpener())
             surveyEntryOpener()(parentWidget());
-    } else if (main && main->Workbench()) {
-        // A workbench already in view keeps its day but evaluates against the new rows.
-        QWidget *bench = main->Workbench();
-        const bool inView = bench->isVisible();
-        main->showEmbedded(bench);
-        if (inView)
-            QMetaObject::invokeMethod(bench, "RefreshAll");
+    } else {
+        // A workbench already in view keeps its day but evaluates against the
+        // new rows; a hidden one is shown (and evaluates as it appears).
+        m_run.notifyRequirementsChanged();
+        m_run.requestWorkbench();
     }
     accept();
 }
@@ -732,8 +728,7 @@ void TPersonalInfo::Load()
     }
     const QString planPath = planfile::planPathForProfileCopy(chosen);
     if (!planPath.isEmpty() && QFileInfo::exists(planPath) && prompt::ask(this, QStringLiteral("是否导入菜普？"))) {
-        const int pattern = TMain::instance() ? TMain::instance()->GetMealPattern() : 1;
-        const plan::PlanResult loaded = planfile::loadPlan(planPath, pattern);
+        const plan::PlanResult loaded = planfile::loadPlan(planPath, m_run.mealPattern());
         if (!loaded.ok())
             prompt::error(this, loaded.message);
     }
@@ -749,8 +744,8 @@ void TPersonalInfo::done(int result)
     QDialog::done(result);
 }
 
-void TPersonalInfo::run(QWidget *parent)
+void TPersonalInfo::run(QWidget *parent, RunState &state)
 {
-    TPersonalInfo dlg(parent);
+    TPersonalInfo dlg(state, parent);
     dlg.exec();
 }

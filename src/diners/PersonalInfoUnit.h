@@ -19,11 +19,17 @@ class QTableWidget;
 class NumericEdit;
 class SpinEdit;
 
+namespace nqb {
+class RunState;
+}
+
 class TPersonalInfo : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TPersonalInfo(QWidget *parent = nullptr);
+    // state: survey or planning mode, the meal pattern, and where a confirmed
+    // profile reports its new requirement rows.
+    explicit TPersonalInfo(nqb::RunState &state, QWidget *parent = nullptr);
     ~TPersonalInfo() override;
 
     // Restores the window from personal.ini (nothing happens when it is missing).
@@ -39,7 +45,7 @@ public:
 
     // Opens the window modally with the main window's rules (survey or planning
     // mode) and destroys it afterwards.
-    static void run(QWidget *parent);
+    static void run(QWidget *parent, nqb::RunState &state);
 
     // Opens the survey entry window (modally, over the hidden profile window)
     // after a confirmation in survey mode; set by the start-up.
@@ -109,5 +115,6 @@ private:
     double m_ageUpper = 50;
     nqb::RequirementState m_state;
     bool m_showingMatrix = false;
+    nqb::RunState &m_run;
     bool m_surveyMode = false;
 };

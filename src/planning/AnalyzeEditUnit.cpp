@@ -1,9 +1,7 @@
 #include "planning/AnalyzeEditUnit.h"
 
 #include "data/NumberFormat.h"
-#include "planning/AnalyzeUnit.h"
 #include "planning/MealPlan.h"
-#include "widgets/DataGrid.h"
 #include "widgets/NumericEdit.h"
 #include "widgets/Prompt.h"
 #include "widgets/TitleBand.h"
@@ -17,24 +15,16 @@
 
 using namespace nqb;
 
-TAnalyzeEdit::TAnalyzeEdit(TAnalyze *bench, QWidget *parent)
+TAnalyzeEdit::TAnalyzeEdit(const Request &request, QWidget *parent)
     : QDialog(parent)
-    , m_bench(bench)
+    , m_request(request)
+    , m_name(request.name.trimmed())
 {
     setObjectName(QStringLiteral("AnalyzeEdit"));
     setWindowTitle(QStringLiteral("修改"));
     buildUi();
 
-    // The selected row of the grid on show.
-    QString weight;
-    if (DataGrid *g = bench ? bench->shownGrid() : nullptr; g && g->currentIndex().isValid()) {
-        m_name = g->currentValue(QStringLiteral("FOODNAME")).toString().trimmed();
-        const QVariant w = g->currentValue(QStringLiteral("WEIGHT"));
-        if (!w.isNull())
-            weight = fmtG(toNumber(w));
-        if (bench->isTotalPageShown())
-            bench->setCurrentSlot(g->currentValue(QStringLiteral("DINERTIME")).toString().trimmed());
-    }
+    const QString weight = request.oldWeight;
     Panel1->setText(m_name.isEmpty() ? plan::nothingChosenMessage() : m_name);
     OldWeight_edt->setText(weight);
     if (weight.trimmed().isEmpty())
@@ -43,6 +33,14 @@ TAnalyzeEdit::TAnalyzeEdit(TAnalyze *bench, QWidget *parent)
 }
 
 TAnalyzeEdit::~TAnalyzeEdit() = default;
+
+std::optional<QString> TAnalyzeEdit::run(QWidget *parent, const Request &request)
+{
+    TAnalyzeEdit dlg(request, parent);
+    if (dlg.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dlg.m_newWeight;
+}
 
 void TAnalyzeEdit::buildUi()
 {
@@ -87,10 +85,10 @@ void TAnalyzeEdit::buildUi()
 
 void TAnalyzeEdit::Accept()
 {
-    if (!m_bench || !Accept_btn->isEnabled())
+    if (!Accept_btn->isEnabled())
         return;
     const QString text = NewWeight_edt->text();
-    const plan::PlanResult r = plan::changeWeight(m_name, m_bench->currentWeekday(), m_bench->currentSlot(), text);
+    const plan::PlanResult r = plan::changeWeight(m_name, m_request.weekday, m_request.slot, text);
     switch (r.status) {
     case plan::PlanStatus::Ok:
         break;
@@ -104,6 +102,6 @@ void TAnalyzeEdit::Accept()
         NewWeight_edt->setFocus();
         return;
     }
-    m_bench->RefreshPlan();
+    m_newWeight = text;
     accept();
 }

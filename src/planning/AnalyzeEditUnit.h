@@ -3,22 +3,30 @@
 // selected in the workbench's shown grid; its nutrient amounts follow the
 // weight. Created for each use and destroyed afterwards.
 #include <QDialog>
-#include <QPointer>
+#include <optional>
 
 class NumericEdit;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class TAnalyze;
 
 class TAnalyzeEdit : public QDialog
 {
     Q_OBJECT
 public:
-    // Reads the selected row of the workbench's shown grid; on the total page
-    // the row's meal slot becomes the workbench's current slot.
-    explicit TAnalyzeEdit(TAnalyze *bench, QWidget *parent = nullptr);
+    // The entry to change, as the workbench's selected row shows it.
+    struct Request {
+        QString name;      // FOODNAME ("" when no row is selected)
+        QString oldWeight; // its weight as shown ("" disables the change)
+        QString weekday;   // WEEK
+        QString slot;      // DINERTIME
+    };
+
+    explicit TAnalyzeEdit(const Request &request, QWidget *parent = nullptr);
     ~TAnalyzeEdit() override;
+
+    // Shows the dialog modally; the new weight text when the entry was changed.
+    static std::optional<QString> run(QWidget *parent, const Request &request);
 
     QString foodName() const { return m_name; }
     QLineEdit *oldWeightEdit() const { return OldWeight_edt; }
@@ -38,6 +46,7 @@ private:
     QPushButton *Accept_btn = nullptr;
     QPushButton *Close_btn = nullptr;
 
-    QPointer<TAnalyze> m_bench;
+    Request m_request;
     QString m_name;
+    QString m_newWeight;
 };

@@ -1,10 +1,5 @@
 #include "planning/AnalyzeInsertUnit.h"
 
-#include "app/MainUnit.h"
-#include "data/Settings.h"
-#include "planning/AnalyzeUnit.h"
-#include "planning/FoodChooserUnit.h"
-#include "planning/Workbench.h"
 #include "widgets/NumericEdit.h"
 #include "widgets/Prompt.h"
 #include "widgets/TitleBand.h"
@@ -22,13 +17,6 @@ using namespace nqb;
 
 namespace {
 QPointer<TAnalyzeInsert> g_insert;
-
-int currentMealPattern()
-{
-    const TMain *main = TMain::instance();
-    const int pattern = main ? main->GetMealPattern() : 0;
-    return pattern != 0 ? pattern : readMealPattern();
-}
 } // namespace
 
 TAnalyzeInsert::TAnalyzeInsert(QWidget *parent)
@@ -115,58 +103,49 @@ void TAnalyzeInsert::showSlotChoices(int pattern)
         slotRadio(s.slot)->setVisible(plan::slotInUse(pattern, s.slot));
 }
 
-void TAnalyzeInsert::prepare(TAnalyze *workbench)
+void TAnalyzeInsert::prepare(const Request &request)
 {
-    m_bench = workbench;
+    m_request = request;
+    m_added.reset();
     // 1. The slots of the meal pattern.
-    showSlotChoices(currentMealPattern());
+    showSlotChoices(request.mealPattern);
     // 2. - 3. The name (and in quantified-menu mode the usual weight).
     Weight_edt->clear();
-    TFoodChooser *chooser = workbench ? workbench->chooser() : nullptr;
-    const bool listMode = !chooser || chooser->isListMode();
-    m_name = chooser ? chooser->chosenName() : QString();
-    if (chooser && !listMode)
-        Weight_edt->setText(chooser->menuWeight());
+    m_name = request.name;
+    if (!request.proposedWeight.isEmpty())
+        Weight_edt->setText(request.proposedWeight);
     // 4. Focus in the weight box.
     Weight_edt->setFocus();
     // 5. The slot of the shown page; on the total page the previous choice
     //    stays, unless the meal pattern no longer offers it.
-    if (workbench && !workbench->isTotalPageShown())
-        slotRadio(workbench->shownSlot())->setChecked(true);
+    if (!request.totalPageShown)
+        slotRadio(request.shownSlot)->setChecked(true);
     if (slotRadio(checkedSlot())->isHidden())
         slotRadio(plan::MealSlot::Breakfast)->setChecked(true);
     // 6. The name in the title band.
     Panel1->setText(m_name);
-    // 7. The food or dish behind the name: in list mode looked up by name in
-    //    the table the pick list was filled from; in quantified-menu mode by
-    //    the menu row's identifier, so that foods and dishes alike get their code.
-    QString err;
-    m_food = {};
-    if (!m_name.isEmpty() && chooser) {
-        if (listMode) {
-            const plan::FoodSource source = chooser->listTable() == bench::ChooserTable::Dishes
-                                                ? plan::FoodSource::Dish
-                                                : plan::FoodSource::RawFood;
-            m_food = plan::lookupFoodByName(m_name, source, &err);
-        } else {
-            m_food = bench::menuItemFood(chooser->menuPantry(), m_name, &err);
-        }
-    }
-    if (!err.isEmpty())
-        prompt::error(this, err);
+    // 7. The food or dish behind the name, as the workbench found it.
+    m_food = request.food;
+    if (!request.lookupError.isEmpty())
+        prompt::error(this, request.lookupError);
 }
 
-bool TAnalyzeInsert::run(TAnalyze *workbench)
+std::optional<TAnalyzeInsert::Added> TAnalyzeInsert::run(QWidget *parent, const Request &request)
 {
-    prepare(workbench);
-    return exec() == QDialog::Accepted;
+    TAnalyzeInsert *dlg = instance();
+    if (!dlg)
+        dlg = createInstance(parent);
+    dlg->prepare(request);
+    if (dlg->exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dlg->m_added;
 }
 
 void TAnalyzeInsert::Accept()
 {
-    if (!m_bench)
+    const QString week = m_request.weekday;
+    if (week.isEmpty())
         return;
-    const QString week = m_bench->currentWeekday();
     const plan::MealSlot slot = checkedSlot();
     const QString weight = Weight_edt->text();
     if (weight.trimmed().isEmpty()) {
@@ -206,6 +185,6 @@ void TAnalyzeInsert::Accept()
         prompt::error(this, r.message);
         return;
     }
-    m_bench->RefreshPlan();
+    m_added = Added{slot, weight};
     accept();
 }

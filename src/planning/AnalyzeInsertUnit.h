@@ -7,13 +7,12 @@
 
 #include <QDialog>
 #include <QList>
-#include <QPointer>
+#include <optional>
 
 class NumericEdit;
 class QLabel;
 class QPushButton;
 class QRadioButton;
-class TAnalyze;
 
 class TAnalyzeInsert : public QDialog
 {
@@ -27,11 +26,31 @@ public:
     static TAnalyzeInsert *instance();
     static TAnalyzeInsert *createInstance(QWidget *parent);
 
-    // Prepares the dialog for the workbench's current choice and shows it
-    // modally. Returns true when an entry was added.
-    bool run(TAnalyze *bench);
+    // What the dialog is opened with: the workbench's choice and its state.
+    struct Request {
+        QString name;             // the chosen food or dish ("" when nothing is chosen)
+        nqb::plan::FoodRow food;  // its row, looked up by the workbench (not found: no add)
+        QString lookupError;      // why the lookup failed, shown when the dialog opens
+        QString weekday;          // "SUN" ... "SAT"
+        bool totalPageShown = true;
+        nqb::plan::MealSlot shownSlot = nqb::plan::MealSlot::Breakfast;
+        int mealPattern = 1;
+        QString proposedWeight;   // the usual weight of a quantified-menu item
+    };
+    // What was added.
+    struct Added {
+        nqb::plan::MealSlot slot = nqb::plan::MealSlot::Breakfast;
+        QString weight;
+    };
+
+    // Prepares the dialog of this run for request and shows it modally (the
+    // dialog is created on first use when the start-up did not create it).
+    // The entry that was added, or nothing when the dialog was closed.
+    static std::optional<Added> run(QWidget *parent, const Request &request);
     // The preparation alone (what showing the dialog does).
-    void prepare(TAnalyze *bench);
+    void prepare(const Request &request);
+    // The entry added by the last accept, if any.
+    std::optional<Added> added() const { return m_added; }
 
     // The chosen food's name and identifier (empty when it was not found).
     QString foodName() const { return m_name; }
@@ -55,7 +74,8 @@ private:
     NumericEdit *Weight_edt = nullptr;
     QPushButton *BitBtn1 = nullptr;
 
-    QPointer<TAnalyze> m_bench;
+    Request m_request;
     QString m_name;
     nqb::plan::FoodRow m_food;
+    std::optional<Added> m_added;
 };

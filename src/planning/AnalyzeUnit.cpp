@@ -1,10 +1,10 @@
 #include "planning/AnalyzeUnit.h"
 
-#include "app/MainUnit.h"
 #include "data/DataModule.h"
 #include "data/NumberFormat.h"
 #include "data/NutrientBlocks.h"
 #include "data/Paths.h"
+#include "data/RunState.h"
 #include "data/Settings.h"
 #include "foods/SelNutriUnit.h"
 #include "planning/AnalyzeEditUnit.h"
@@ -140,8 +140,9 @@ QImage builtInPicture()
 
 } // namespace
 
-TAnalyze::TAnalyze(QWidget *parent)
+TAnalyze::TAnalyze(RunState &state, QWidget *parent)
     : QWidget(parent)
+    , m_state(state)
     , m_total(new QSqlQueryModel(this))
     , m_dinerTime(new QSqlQueryModel(this))
     , m_dris(new QSqlQueryModel(this))
@@ -164,13 +165,18 @@ TAnalyze::TAnalyze(QWidget *parent)
     // Week statistics and plan files. Printing has no window yet and stays off.
     setCommand(QStringLiteral("WeekSum_btn"), [](TAnalyze *b) { TWeekStat::run(b, b->percentages()); });
     setCommand(QStringLiteral("Save_btn"), [](TAnalyze *b) {
-        const TMain *main = TMain::instance();
-        nqb::SavePlanCommand(b, b->percentages(), main ? main->IsIndividual() : true);
+        nqb::SavePlanCommand(b, b->percentages(), b->m_state.isIndividual());
     });
     setCommand(QStringLiteral("Load_btn"), [](TAnalyze *b) {
-        const TMain *main = TMain::instance();
-        if (nqb::LoadPlanCommand(b, main ? main->GetMealPattern() : 1))
+        if (nqb::LoadPlanCommand(b, b->m_state.mealPattern()))
             b->RefreshAll();
+    });
+
+    // New requirement rows: a workbench in view evaluates against them at once
+    // (a hidden one does when it is shown).
+    connect(&m_state, &RunState::requirementsChanged, this, [this] {
+        if (isVisible())
+            RefreshAll();
     });
 }
 
@@ -180,9 +186,9 @@ TAnalyze::~TAnalyze()
         g_workbench = nullptr;
 }
 
-QWidget *TAnalyze::create(QWidget *panel)
+QWidget *TAnalyze::create(QWidget *panel, RunState &state)
 {
-    auto *w = new TAnalyze(panel);
+    auto *w = new TAnalyze(state, panel);
     w->hide();
     return w;
 }
@@ -573,12 +579,9 @@ void TAnalyze::BuildStandardRow()
 
 void TAnalyze::Evaluate()
 {
-    // The day's totals are the footers of the totals grid (held to four decimals).
+    // The day's totals (held to four decimals, as the totals grid's footers).
     const QStringList req = requirementColumns();
-    eval::RequirementValues totals{};
-    for (int k = 0; k < kRequirementCount; ++k)
-        totals[k] = Total_grid->footerValue(req[k]);
-    m_evaluation = eval::evaluate(totals, m_coefficient);
+    m_evaluation = eval::evaluateDay(m_weekday, m_coefficient);
     if (!m_evaluation.ok())
         report(m_evaluation.error);
 
@@ -686,10 +689,8 @@ void TAnalyze::ShowSteps()
     m_chooser->setListMode(true);
     DinerTime_PageControl->setCurrentIndex(0);
     pageChanged(0);
-    const int pattern = readMealPattern();
-    if (TMain *main = TMain::instance())
-        main->SetMealPattern(pattern);
-    applyMealPattern(pattern);
+    m_state.reloadMealPattern();
+    applyMealPattern(m_state.mealPattern());
     RefreshAll();
 }
 
@@ -736,10 +737,27 @@ void TAnalyze::ClearAll()
     RefreshPlan();
 }
 
+TAnalyzeEdit::Request TAnalyze::editRequest()
+{
+    TAnalyzeEdit::Request r;
+    r.weekday = m_weekday;
+    DataGrid *g = shownGrid();
+    if (g && g->currentIndex().isValid()) {
+        r.name = g->currentValue(QStringLiteral("FOODNAME")).toString().trimmed();
+        const QVariant w = g->currentValue(QStringLiteral("WEIGHT"));
+        if (!w.isNull())
+            r.oldWeight = fmtG(toNumber(w));
+        if (isTotalPageShown())
+            m_slot = g->currentValue(QStringLiteral("DINERTIME")).toString().trimmed();
+    }
+    r.slot = m_slot;
+    return r;
+}
+
 void TAnalyze::ChangeWeight()
 {
-    TAnalyzeEdit dlg(this, window());
-    dlg.exec();
+    if (TAnalyzeEdit::run(window(), editRequest()))
+        RefreshPlan();
 }
 
 void TAnalyze::SelectColumns()
@@ -756,10 +774,29 @@ void TAnalyze::addEntryRequested()
 {
     if (m_chooser->chosenName().isEmpty())
         return;
-    TAnalyzeInsert *dlg = TAnalyzeInsert::instance();
-    if (!dlg)
-        dlg = TAnalyzeInsert::createInstance(window());
-    dlg->run(this);
+    if (TAnalyzeInsert::run(window(), addRequest()))
+        RefreshPlan();
+}
+
+TAnalyzeInsert::Request TAnalyze::addRequest() const
+{
+    TAnalyzeInsert::Request r;
+    r.name = m_chooser->chosenName();
+    r.weekday = m_weekday;
+    r.totalPageShown = isTotalPageShown();
+    r.shownSlot = shownSlot();
+    r.mealPattern = m_state.mealPattern();
+    const bool listMode = m_chooser->isListMode();
+    if (!listMode)
+        r.proposedWeight = m_chooser->menuWeight();
+    // In list mode the name is looked up in the table the pick list was filled
+    // from; in quantified-menu mode by the menu row's identifier, so that foods
+    // and dishes alike get their code.
+    if (!r.name.isEmpty()) {
+        r.food = listMode ? plan::lookupFoodByName(r.name, m_chooser->listTable(), &r.lookupError)
+                          : bench::menuItemFood(m_chooser->menuPantry(), r.name, &r.lookupError);
+    }
+    return r;
 }
 
 void TAnalyze::saveDefaultPicture()

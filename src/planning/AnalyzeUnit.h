@@ -13,8 +13,14 @@
 #include <QWidget>
 #include <functional>
 
+#include "planning/AnalyzeEditUnit.h"
+#include "planning/AnalyzeInsertUnit.h"
 #include "planning/Evaluation.h"
 #include "planning/MealPlan.h"
+
+namespace nqb {
+class RunState;
+}
 
 class BarChart;
 class DataGrid;
@@ -32,12 +38,14 @@ class TAnalyze : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TAnalyze(QWidget *parent = nullptr);
+    // state: the run's meal pattern and profile kind; the workbench refreshes
+    // its evaluation when the state says the requirement rows changed.
+    explicit TAnalyze(nqb::RunState &state, QWidget *parent = nullptr);
     ~TAnalyze() override;
 
-    // The factory the main window uses to create its one workbench inside its
-    // client panel.
-    static QWidget *create(QWidget *panel);
+    // The factory the main window uses to create its one workbench (hidden)
+    // inside its client panel.
+    static QWidget *create(QWidget *panel, nqb::RunState &state);
     // The workbench of this run (nullptr before it is created).
     static TAnalyze *instance();
 
@@ -62,6 +70,13 @@ public:
     void showSlotPage(const nqb::plan::MealSlot *slot);
     // Checks a weekday radio (as a click does).
     void checkWeekday(int index);
+
+    // What the add and change-weight dialogs are opened with: the chooser's
+    // choice (looked up in the table it was listed from) and the selected row
+    // of the shown grid. On the total page the selected row's meal slot
+    // becomes the current slot.
+    TAnalyzeInsert::Request addRequest() const;
+    TAnalyzeEdit::Request editRequest();
 
     // ---- refresh operations ----
     void OpenTotals();
@@ -131,6 +146,7 @@ private:
     QSet<QString> visibleTotalColumns() const;
     void onCommand(const QString &buttonName);
 
+    nqb::RunState &m_state;
     TFoodChooser *m_chooser = nullptr;
     QGroupBox *m_weekFrame = nullptr;
     QList<QRadioButton *> m_weekdayRadios;

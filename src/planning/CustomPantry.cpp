@@ -34,15 +34,15 @@ bool exists(const QString &identifier, const QString &slot, bool *found, QString
 
 } // namespace
 
-ItemKind kindOf(const QString &identifier)
+std::optional<FoodKind> kindOf(const QString &identifier)
 {
     switch (identifier.trimmed().size()) {
     case 6:
-        return ItemKind::Dish;
+        return FoodKind::Dish;
     case 8:
-        return ItemKind::RawFood;
+        return FoodKind::RawFood;
     default:
-        return ItemKind::Unknown;
+        return std::nullopt;
     }
 }
 

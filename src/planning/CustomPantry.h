@@ -1,4 +1,7 @@
 #pragma once
+#include "data/FoodKind.h"
+
+#include <optional>
 // Quantified menus: per meal slot, a list of favourite dishes and raw foods
 // with a usual portion (the rows of CustomPantry_tb).
 //
@@ -22,8 +25,8 @@ struct PantryItem {
 };
 
 // What an identifier names, by its length after trimming.
-enum class ItemKind { Dish, RawFood, Unknown };
-ItemKind kindOf(const QString &identifier); // 6: Dish, 8: RawFood, else Unknown
+// 6 characters: a dish, 8: a raw food, else nothing.
+std::optional<FoodKind> kindOf(const QString &identifier);
 
 enum class PantryStatus {
     Ok,

@@ -5,6 +5,7 @@
 #include "planning/MealPlan.h"
 #include "planning/Workbench.h"
 #include "widgets/DataGrid.h"
+#include "widgets/FoodPicker.h"
 #include "widgets/NumericEdit.h"
 #include "widgets/PickList.h"
 #include "widgets/Pickers.h"
@@ -104,25 +105,29 @@ void TCustomPantryFood::buildUi()
     auto *left = new QVBoxLayout;
     body->addLayout(left, 2);
 
-    const FoodTreeTabs trees = MakeFoodTreeTabs(this, 0);
-    PageControl1 = trees.tabs;
-    TabSheetCate = trees.catePage;
-    Cate_tre = trees.cateTree;
-    TabSheetFood = trees.foodPage;
-    Food_tre = trees.foodTree;
+    m_picker = new FoodPicker(this, [] {
+        FoodPicker::Options o;
+        o.treePageMargin = 0;
+        o.searchPrompt = kSearchPrompt;
+        o.followCurrentCell = true;
+        return o;
+    }());
+    PageControl1 = m_picker->tabs();
+    TabSheetCate = m_picker->dishPage();
+    Cate_tre = m_picker->dishTree();
+    TabSheetFood = m_picker->foodPage();
+    Food_tre = m_picker->foodTree();
     left->addWidget(PageControl1, 2);
 
     auto *findRow = new QHBoxLayout;
-    SearchFood_edt = new SearchEdit(kSearchPrompt, this);
-    SearchFood_edt->setObjectName(QStringLiteral("SearchFood_edt"));
+    SearchFood_edt = m_picker->searchBox();
     SearchFood_edt->setClearOnClick(true);
-    Element_cmb = MakeElementCombo(this);
+    Element_cmb = m_picker->elementCombo();
     findRow->addWidget(SearchFood_edt, 1);
     findRow->addWidget(Element_cmb, 1);
     left->addLayout(findRow);
 
-    StrGrid = new PickList(this);
-    StrGrid->setObjectName(QStringLiteral("StrGrid"));
+    StrGrid = m_picker->pickList();
     StrGrid->setRowCount(1);
     left->addWidget(StrGrid, 3);
 
@@ -193,23 +198,8 @@ void TCustomPantryFood::buildUi()
     resize(980, 600);
 
     // ---- behaviour ----
-    connect(Food_tre, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) { foodTreeClicked(item); });
-    connect(Food_tre, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem *item) { foodTreeClicked(item); });
-    connect(Cate_tre, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) { dishTreeClicked(item); });
-    connect(Cate_tre, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem *item) { dishTreeClicked(item); });
-    connect(SearchFood_edt, &SearchEdit::searchRequested, this, &TCustomPantryFood::search);
-    connect(Element_cmb, &QComboBox::activated, this, [this] { elementChanged(); });
-    connect(StrGrid, &QTableWidget::cellClicked, this, [this](int row, int column) {
-        const QTableWidgetItem *it = StrGrid->item(row, column);
-        pick(it ? it->text() : QString());
-    });
-    connect(StrGrid, &QTableWidget::currentCellChanged, this, [this](int row, int column) {
-        if (m_filling || row < 0 || column < 0)
-            return;
-        const QTableWidgetItem *it = StrGrid->item(row, column);
-        pick(it ? it->text() : QString());
-    });
-    connect(StrGrid, &PickList::picked, this, [this](const QString &name) {
+    connect(m_picker, &FoodPicker::clicked, this, [this](const QString &name) { pick(name); });
+    connect(m_picker, &FoodPicker::activated, this, [this](const QString &name) {
         pick(name);
         Insert();
     });
@@ -263,67 +253,6 @@ bool TCustomPantryFood::dishPageCurrent() const
 
 // ---------------------------------------------------------------- pick list
 
-void TCustomPantryFood::fillPickList(PickFallbackOrder fallback)
-{
-    QString err;
-    const QString sql = PickListSortStatement(m_listTable, ElementColumn(Element_cmb), fallback, &err);
-    m_filling = true;
-    const bool ok = !sql.isEmpty() && FillPickGrid(sql, {}, pickListNameField(m_listTable), StrGrid, &err);
-    m_filling = false;
-    if (!ok)
-        showError(err);
-}
-
-void TCustomPantryFood::foodTreeClicked(QTreeWidgetItem *item)
-{
-    if (!item)
-        return;
-    Food_tre->setCurrentItem(item);
-    const QString prefix = TreeCodePrefix(Food_tre);
-    if (prefix.isEmpty())
-        return;
-    SearchFood_edt->showPrompt();
-    QString err;
-    if (!ListFoodGroup(prefix, &err)) {
-        showError(err);
-        return;
-    }
-    m_listTable = PickTable::Foods;
-    fillPickList();
-}
-
-void TCustomPantryFood::dishTreeClicked(QTreeWidgetItem *item)
-{
-    if (!item)
-        return;
-    SearchFood_edt->showPrompt();
-    QString err;
-    if (!ListDishKind(DishKindOf(item->text(0)), &err)) {
-        showError(err);
-        return;
-    }
-    m_listTable = PickTable::Dishes;
-    fillPickList();
-}
-
-void TCustomPantryFood::search(const QString &text)
-{
-    const bool dishes = dishPageCurrent();
-    QString err;
-    if (!ListSearch(dishes ? PickTable::Dishes : PickTable::Foods, text.trimmed(), &err)) {
-        showError(err);
-        return;
-    }
-    m_listTable = dishes ? PickTable::Dishes : PickTable::Foods;
-    fillPickList();
-}
-
-void TCustomPantryFood::elementChanged()
-{
-    // Re-sorts the names last listed; a dish list without a nutrient goes by name.
-    fillPickList(m_listTable == PickTable::Dishes ? PickFallbackOrder::Name : PickFallbackOrder::Identifier);
-}
-
 void TCustomPantryFood::pick(const QString &name)
 {
     const QString n = name.trimmed();
@@ -332,7 +261,7 @@ void TCustomPantryFood::pick(const QString &name)
     if (!n.isEmpty()) {
         QString err;
         const plan::FoodRow row = plan::lookupFoodByName(
-            n, m_listTable == PickTable::Dishes ? plan::FoodSource::Dish : plan::FoodSource::RawFood, &err);
+            n, m_picker->listKind(), &err);
         if (!err.isEmpty())
             showError(err);
         id = row.code.trimmed();

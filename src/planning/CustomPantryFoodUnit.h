@@ -11,6 +11,7 @@
 #include <QList>
 
 class DataGrid;
+class FoodPicker;
 class PickList;
 class QComboBox;
 class QLabel;
@@ -50,20 +51,14 @@ private:
     void buildUi();
     void fillChoosers();
 
-    void foodTreeClicked(QTreeWidgetItem *item);
-    void dishTreeClicked(QTreeWidgetItem *item);
-    void search(const QString &text);
-    void elementChanged();
     void pick(const QString &name);
     void weightEdited(QStandardItem *item);
 
-    // Fills the pick list from StrGrid_tmp joined to the table the list was
-    // built from, in the nutrient order of Element_cmb.
-    void fillPickList(nqb::PickFallbackOrder fallback = nqb::PickFallbackOrder::Identifier);
     bool dishPageCurrent() const;
     void selectMenuRow(const QString &pantry);
     void showError(const QString &error);
 
+    FoodPicker *m_picker = nullptr;
     QTabWidget *PageControl1 = nullptr;
     QWidget *TabSheetCate = nullptr;
     QWidget *TabSheetFood = nullptr;
@@ -82,6 +77,5 @@ private:
 
     QStandardItemModel *m_menu = nullptr;
     // The table whose items StrGrid_tmp and the pick list hold.
-    nqb::PickTable m_listTable = nqb::PickTable::Dishes;
     bool m_filling = false;
 };

@@ -6,6 +6,7 @@
 #include "planning/CustomPantry.h"
 #include "planning/CustomPantryFoodUnit.h"
 #include "widgets/DataGrid.h"
+#include "widgets/FoodPicker.h"
 #include "widgets/PickList.h"
 #include "widgets/Pickers.h"
 #include "widgets/Prompt.h"
@@ -28,7 +29,6 @@
 #include <QVBoxLayout>
 
 using namespace nqb;
-using bench::ChooserTable;
 
 namespace {
 
@@ -104,12 +104,17 @@ void TFoodChooser::buildUi()
     auto *listLayout = new QVBoxLayout(m_listPanel);
     listLayout->setContentsMargins(0, 0, 0, 0);
     listLayout->setSpacing(4);
-    const FoodTreeTabs trees = MakeFoodTreeTabs(m_listPanel, 2);
-    PageControl1 = trees.tabs;
-    TabSheetCate = trees.catePage;
-    Cate_tre = trees.cateTree;
-    TabSheetFood = trees.foodPage;
-    Food_tre = trees.foodTree;
+    m_picker = new FoodPicker(m_listPanel, [] {
+        FoodPicker::Options o;
+        o.treePageMargin = 2;
+        o.searchPrompt = kSearchPrompt;
+        return o;
+    }());
+    PageControl1 = m_picker->tabs();
+    TabSheetCate = m_picker->dishPage();
+    Cate_tre = m_picker->dishTree();
+    TabSheetFood = m_picker->foodPage();
+    Food_tre = m_picker->foodTree();
     for (QTreeWidget *t : {Cate_tre, Food_tre})
         t->setIndentation(14);
     PageControl1->setCurrentWidget(TabSheetFood);
@@ -117,17 +122,13 @@ void TFoodChooser::buildUi()
 
     auto *searchRow = new QHBoxLayout;
     searchRow->setSpacing(4);
-    SearchFood_edt = new SearchEdit(kSearchPrompt, m_listPanel);
-    SearchFood_edt->setObjectName(QStringLiteral("SearchFood_edt"));
-    SearchFood_edt->setToolTip(QStringLiteral("输入食物名称或拼音简码，回车查找"));
-    Element_cmb = MakeElementCombo(m_listPanel);
-    Element_cmb->setToolTip(QStringLiteral("按所选营养素含量从高到低排列"));
+    SearchFood_edt = m_picker->searchBox();
+    Element_cmb = m_picker->elementCombo();
     searchRow->addWidget(SearchFood_edt, 1);
     searchRow->addWidget(Element_cmb, 1);
     listLayout->addLayout(searchRow);
 
-    StrGrid = new PickList(m_listPanel);
-    StrGrid->setObjectName(QStringLiteral("StrGrid"));
+    StrGrid = m_picker->pickList();
     StrGrid->setRowCount(20);
     listLayout->addWidget(StrGrid, 6);
     layout->addWidget(m_listPanel, 1);
@@ -237,26 +238,8 @@ void TFoodChooser::buildUi()
 
     // Behaviour.
     connect(AllFood_rdo, &QRadioButton::toggled, this, [this](bool on) { setListMode(on); });
-    connect(Food_tre, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
-        if (item && item->childCount() > 0)
-            item->setExpanded(true);
-        foodTreeClicked();
-    });
-    connect(Cate_tre, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
-        if (item && item->childCount() > 0)
-            item->setExpanded(true);
-        dishTreeClicked();
-    });
-    connect(SearchFood_edt, &SearchEdit::searchRequested, this, [this] { runSearch(); });
-    connect(Element_cmb, &QComboBox::currentIndexChanged, this, [this](int index) {
-        if (index >= 0)
-            resort();
-    });
-    connect(StrGrid, &QTableWidget::cellClicked, this, [this](int row, int column) {
-        const QTableWidgetItem *it = StrGrid->item(row, column);
-        showPick(it ? it->text() : QString());
-    });
-    connect(StrGrid, &PickList::picked, this, [this](const QString &name) {
+    connect(m_picker, &FoodPicker::clicked, this, [this](const QString &name) { showPick(name); });
+    connect(m_picker, &FoodPicker::activated, this, [this](const QString &name) {
         // Enter reaches here without a click: show the item first, so that
         // the details and the add dialog speak of the same food.
         showPick(name);
@@ -278,18 +261,12 @@ void TFoodChooser::report(const QString &error)
 
 void TFoodChooser::FillElements()
 {
-    QString err;
-    if (!FillElementCombo(Element_cmb, &err))
-        report(err);
+    m_picker->fillElements();
 }
 
 void TFoodChooser::FillTrees()
 {
-    QString err;
-    if (!FillFoodTree(Food_tre, &err))
-        report(err);
-    if (!FillDishTree(Cate_tre, &err))
-        report(err);
+    m_picker->fillTrees();
 }
 
 // ---------------------------------------------------------------- state
@@ -299,9 +276,14 @@ bool TFoodChooser::isListMode() const
     return AllFood_rdo->isChecked();
 }
 
-ChooserTable TFoodChooser::currentTable() const
+FoodKind TFoodChooser::currentTable() const
 {
-    return PageControl1->currentWidget() == TabSheetCate ? ChooserTable::Dishes : ChooserTable::Foods;
+    return m_picker->shownKind();
+}
+
+FoodKind TFoodChooser::listTable() const
+{
+    return m_picker->listKind();
 }
 
 QString TFoodChooser::pickName() const
@@ -367,64 +349,24 @@ void TFoodChooser::OpenQuantifiedMenu()
 
 // ---------------------------------------------------------------- lists
 
-void TFoodChooser::fillPickList(bool resort)
-{
-    QString err;
-    const QStringList names = bench::listedNames(m_listTable, ElementColumn(Element_cmb), resort, &err);
-    if (!err.isEmpty())
-        return report(err);
-    StrGrid->setNames(names);
-    if (StrGrid->rowCount() == 0)
-        StrGrid->setRowCount(1);
-}
-
 void TFoodChooser::foodTreeClicked()
 {
-    SearchFood_edt->showPrompt();
-    const QString prefix = TreeCodePrefix(Food_tre);
-    if (prefix.isEmpty())
-        return; // no node selected
-    QString err;
-    if (!ListFoodGroup(prefix, &err))
-        return report(err);
-    m_listTable = ChooserTable::Foods;
-    fillPickList();
+    m_picker->listFoodGroup();
 }
 
 void TFoodChooser::dishTreeClicked()
 {
-    SearchFood_edt->showPrompt();
-    QTreeWidgetItem *node = Cate_tre->currentItem();
-    if (!node)
-        return;
-    // The category's identifier up to its hyphen, so that category 10 never
-    // lists the dishes of 100 … 109.
-    const QString kindId = DishKindOf(node->text(0));
-    if (kindId.isEmpty())
-        return;
-    QString err;
-    if (!ListDishKind(kindId, &err))
-        return report(err);
-    m_listTable = ChooserTable::Dishes;
-    fillPickList();
+    m_picker->listDishKind();
 }
 
 void TFoodChooser::runSearch()
 {
-    const QString text = SearchFood_edt->searchText();
-    const ChooserTable table = currentTable();
-    QString err;
-    if (!ListSearch(table == ChooserTable::Dishes ? PickTable::Dishes : PickTable::Foods, text, &err))
-        return report(err);
-    m_listTable = table;
-    fillPickList();
+    m_picker->search();
 }
 
 void TFoodChooser::resort()
 {
-    // The names listed last are re-sorted, from the table they were listed
-    // from (even if the other tree page is showing now).
-    fillPickList(true);
+    m_picker->resort();
 }
 
 // ---------------------------------------------------------------- details
@@ -449,7 +391,7 @@ void TFoodChooser::clearDetails(const QString &name)
     showPicture(bench::defaultPicturePath());
 }
 
-void TFoodChooser::showDetails(ChooserTable table, const QString &name, const QString &id, bool found)
+void TFoodChooser::showDetails(FoodKind table, const QString &name, const QString &id, bool found)
 {
     if (!found) {
         clearDetails(name);
@@ -461,7 +403,7 @@ void TFoodChooser::showDetails(ChooserTable table, const QString &name, const QS
         return report(err);
     FoodCompose_GroupBox->setTitle(compositionCaption(name));
     Memo1->setPlainText(item.describe);
-    const QVariantList componentBinds{table == ChooserTable::Dishes ? QVariant(id) : QVariant(name)};
+    const QVariantList componentBinds{table == FoodKind::Dish ? QVariant(id) : QVariant(name)};
     if (!bench::openQuery(m_component, bench::componentSql(table), componentBinds, &err))
         return report(err);
     if (!bench::openQuery(m_foodSum, bench::compositionRowSql(table), {name}, &err))
@@ -478,10 +420,10 @@ void TFoodChooser::showPick(const QString &text)
         return;
     }
     QString err;
-    const bench::ChosenItem item = bench::chosenItem(m_listTable, name, &err);
+    const bench::ChosenItem item = bench::chosenItem(listTable(), name, &err);
     if (!err.isEmpty())
         return report(err);
-    showDetails(m_listTable, name, item.id, item.found);
+    showDetails(listTable(), name, item.id, item.found);
 }
 
 void TFoodChooser::showMenuRow()
@@ -489,7 +431,7 @@ void TFoodChooser::showMenuRow()
     const QString name = menuName();
     FoodCompose_GroupBox->setTitle(compositionCaption(name));
     const QString pantry = menuPantry();
-    if (pantry::kindOf(pantry) == pantry::ItemKind::Unknown)
+    if (!pantry::kindOf(pantry))
         return;
     QString err;
     const plan::FoodRow food = bench::menuItemFood(pantry, name, &err);
@@ -504,7 +446,7 @@ void TFoodChooser::showMenuRow()
         clearDetails(name);
         return;
     }
-    const ChooserTable table = food.source == plan::FoodSource::Dish ? ChooserTable::Dishes : ChooserTable::Foods;
+    const FoodKind table = food.source == FoodKind::Dish ? FoodKind::Dish : FoodKind::RawFood;
     showDetails(table, food.name.trimmed(), food.code.trimmed(), true);
 }
 

@@ -16,6 +16,7 @@
 #include <functional>
 
 class DataGrid;
+class FoodPicker;
 class PickList;
 class QComboBox;
 class QGroupBox;
@@ -44,10 +45,10 @@ public:
     // ---- what the add dialog reads ----
     bool isListMode() const;
     // The tree page that is current: raw foods ("食物原料") or dishes ("系统菜肴").
-    nqb::bench::ChooserTable currentTable() const;
+    nqb::FoodKind currentTable() const;
     // The table the names in the pick list were listed from (the page of the
     // last tree click or search); pick-list names are looked up there.
-    nqb::bench::ChooserTable listTable() const { return m_listTable; }
+    nqb::FoodKind listTable() const;
     // List mode: the pick list's current cell, trimmed.
     QString pickName() const;
     // Quantified-menu mode: the current menu row's FOODNAME, WEIGHT and PANTRY, trimmed.
@@ -91,6 +92,7 @@ public:
     SearchEdit *searchBox() const { return SearchFood_edt; }
     QComboBox *elementCombo() const { return Element_cmb; }
     PickList *pickList() const { return StrGrid; }
+    FoodPicker *picker() const { return m_picker; }
     DataGrid *menuGrid() const { return CustomPantry_grid; }
     DataGrid *compositionGrid() const { return FoodCompose_Grid; }
     DataGrid *componentGrid() const { return CateCompose_Grid; }
@@ -108,14 +110,12 @@ signals:
 
 private:
     void buildUi();
-    // Lists the names in StrGrid_tmp from m_listTable in the nutrient order
-    // of Element_cmb (resort: a dish list without a nutrient goes by name).
-    void fillPickList(bool resort = false);
-    void showDetails(nqb::bench::ChooserTable table, const QString &name, const QString &id, bool found);
+    void showDetails(nqb::FoodKind table, const QString &name, const QString &id, bool found);
     void clearDetails(const QString &name);
     void editMenu();
     void report(const QString &error);
 
+    FoodPicker *m_picker = nullptr;
     QRadioButton *AllFood_rdo = nullptr;
     QRadioButton *SomeFood_rdo = nullptr;
     QTabWidget *PageControl1 = nullptr;
@@ -143,8 +143,5 @@ private:
     QSqlQueryModel *m_component = nullptr;
     QSqlQueryModel *m_customPantry = nullptr;
     QString m_picturePath;
-    // The table the names in the pick list come from (the page of the last
-    // tree click or search), for the nutrient re-sort.
-    nqb::bench::ChooserTable m_listTable = nqb::bench::ChooserTable::Foods;
     std::function<void(QWidget *)> m_openEditor;
 };

@@ -7,6 +7,7 @@
 #include "planning/ResultUnit.h"
 #include "planning/SurveyResult.h"
 #include "widgets/DataGrid.h"
+#include "widgets/FoodPicker.h"
 #include "widgets/NumericEdit.h"
 #include "widgets/PickList.h"
 #include "widgets/Pickers.h"
@@ -132,31 +133,31 @@ void TIndividual::buildUi()
     root->addLayout(body, 1);
 
     // Left: the dish categories and the raw food groups.
-    const FoodTreeTabs trees = MakeFoodTreeTabs(this);
-    PageControl1 = trees.tabs;
-    TabSheetCate = trees.catePage;
-    Cate_tre = trees.cateTree;
-    TabSheetFood = trees.foodPage;
-    Food_tre = trees.foodTree;
+    m_picker = new FoodPicker(this, [] {
+        FoodPicker::Options o;
+        o.searchPrompt = kSearchPrompt;
+        o.listedOrder = true;
+        return o;
+    }());
+    PageControl1 = m_picker->tabs();
+    TabSheetCate = m_picker->dishPage();
+    Cate_tre = m_picker->dishTree();
+    TabSheetFood = m_picker->foodPage();
+    Food_tre = m_picker->foodTree();
     PageControl1->setCurrentWidget(TabSheetFood);
     PageControl1->setMinimumWidth(200);
     body->addWidget(PageControl1, 2);
-    connect(Food_tre, &QTreeWidget::itemClicked, this, [this] { FoodTreeClick(); });
-    connect(Cate_tre, &QTreeWidget::itemClicked, this, [this] { CateTreeClick(); });
 
     // Middle: the search box, the pick list and the add button.
     auto *middle = new QVBoxLayout;
-    SearchFood_edt = new SearchEdit(kSearchPrompt, this);
-    SearchFood_edt->setObjectName(QStringLiteral("SearchFood_edt"));
+    SearchFood_edt = m_picker->searchBox();
     SearchFood_edt->setClearOnClick(true);
     middle->addWidget(SearchFood_edt);
     Search_btn = button(QStringLiteral("查找"), "Search_btn", this);
     Search_btn->hide();
-    connect(SearchFood_edt, &SearchEdit::searchRequested, this, [this] { Search(); });
     connect(Search_btn, &QPushButton::clicked, this, &TIndividual::Search);
-    StrGrid = new PickList(this);
-    StrGrid->setObjectName(QStringLiteral("StrGrid"));
-    connect(StrGrid, &PickList::picked, this, [this](const QString &name) { addName(name); });
+    StrGrid = m_picker->pickList();
+    connect(m_picker, &FoodPicker::activated, this, [this](const QString &name) { addName(name); });
     middle->addWidget(StrGrid, 1);
     Add_btn = button(QStringLiteral(" 增 加"), "Add_btn", this);
     connect(Add_btn, &QPushButton::clicked, this, &TIndividual::Add);
@@ -249,43 +250,17 @@ void TIndividual::ReloadGrid()
 
 void TIndividual::FoodTreeClick()
 {
-    SearchFood_edt->showPrompt();
-    const QString prefix = TreeCodePrefix(Food_tre);
-    if (prefix.isEmpty())
-        return;
-    QString err;
-    if (!ListFoodGroup(prefix, &err)
-        || !FillPickGrid(QStringLiteral("SELECT FoodName FROM StrGrid_tmp, Nutri_tb "
-                                        "WHERE StrGrid_tmp.TmpID=Nutri_tb.Code ORDER BY StrGrid_tmp.rowid"),
-                         {}, QStringLiteral("FoodName"), StrGrid, &err))
-        prompt::error(this, err);
+    m_picker->listFoodGroup();
 }
 
 void TIndividual::CateTreeClick()
 {
-    SearchFood_edt->showPrompt();
-    const QTreeWidgetItem *node = Cate_tre->currentItem();
-    if (!node)
-        return;
-    QString err;
-    if (!ListDishKind(DishKindOf(node->text(0)), &err)
-        || !FillPickGrid(QStringLiteral("SELECT FoodName FROM StrGrid_tmp, CateNutri_tb "
-                                        "WHERE StrGrid_tmp.TmpID=CateNutri_tb.FoodID ORDER BY StrGrid_tmp.rowid"),
-                         {}, QStringLiteral("FoodName"), StrGrid, &err))
-        prompt::error(this, err);
+    m_picker->listDishKind();
 }
 
 void TIndividual::Search()
 {
-    const bool raw = rawFoodPageActive();
-    QString err;
-    if (!ListSearch(raw ? PickTable::Foods : PickTable::Dishes, SearchFood_edt->searchText(), &err)
-        || !FillPickGrid(raw ? QStringLiteral("SELECT FOODNAME FROM StrGrid_tmp, Nutri_tb "
-                                              "WHERE StrGrid_tmp.TmpID=Nutri_tb.Code ORDER BY StrGrid_tmp.rowid")
-                             : QStringLiteral("SELECT FOODNAME FROM StrGrid_tmp, CateNutri_tb "
-                                              "WHERE StrGrid_tmp.TmpID=CateNutri_tb.FoodID ORDER BY StrGrid_tmp.rowid"),
-                         {}, QStringLiteral("FOODNAME"), StrGrid, &err))
-        prompt::error(this, err);
+    m_picker->search();
 }
 
 void TIndividual::Add()
@@ -301,8 +276,9 @@ void TIndividual::addName(const QString &name)
         prompt::warn(this, plan::nothingChosenMessage());
         return;
     }
-    const plan::PlanResult r =
-        survey::addEntry(n, rawFoodPageActive() ? plan::FoodSource::RawFood : plan::FoodSource::Dish);
+    // The name is looked up in the table the pick list was filled from, whichever
+    // tree page is showing now.
+    const plan::PlanResult r = survey::addEntry(n, m_picker->listKind());
     if (r.status == plan::PlanStatus::DbError)
         prompt::error(this, r.message);
     else if (!r.ok())

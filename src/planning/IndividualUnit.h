@@ -4,6 +4,7 @@
 #include <QDialog>
 
 class DataGrid;
+class FoodPicker;
 class PickList;
 class QPushButton;
 class QStandardItemModel;
@@ -45,6 +46,7 @@ private:
     // A weight typed into row's WEIGHT cell; false when it is refused.
     bool weightTyped(int row, const QString &text);
 
+    FoodPicker *m_picker = nullptr;
     QTabWidget *PageControl1 = nullptr;
     QWidget *TabSheetCate = nullptr;
     QWidget *TabSheetFood = nullptr;

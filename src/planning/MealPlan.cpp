@@ -188,9 +188,9 @@ bool isRawFoodCode(const QString &code)
 
 namespace {
 
-FoodRow readFood(FoodSource source, const QString &keyColumn, const QString &key, QString *error)
+FoodRow readFood(FoodKind source, const QString &keyColumn, const QString &key, QString *error)
 {
-    const bool raw = source == FoodSource::RawFood;
+    const bool raw = source == FoodKind::RawFood;
     const QString table = raw ? QStringLiteral("Nutri_tb") : QStringLiteral("CateNutri_tb");
     const QString idColumn = raw ? QStringLiteral("Code") : QStringLiteral("FOODID");
     const QString nameColumn = raw ? QStringLiteral("FoodName") : QStringLiteral("FOODNAME");
@@ -206,11 +206,11 @@ FoodRow readFood(FoodSource source, const QString &keyColumn, const QString &key
 
 } // namespace
 
-FoodRow foodRowFromRecord(const QSqlRecord &record, FoodSource source)
+FoodRow foodRowFromRecord(const QSqlRecord &record, FoodKind source)
 {
     FoodRow row;
     row.source = source;
-    const bool raw = source == FoodSource::RawFood;
+    const bool raw = source == FoodKind::RawFood;
     const QString idColumn = raw ? QStringLiteral("Code") : QStringLiteral("FOODID");
     // Field look-up by name is case-insensitive in QSqlRecord.
     row.code = record.value(idColumn).toString();
@@ -225,25 +225,25 @@ FoodRow lookupFoodByCode(const QString &code, QString *error)
     const QString c = code.trimmed();
     if (c.isEmpty())
         return {};
-    const FoodSource first = isRawFoodCode(c) ? FoodSource::RawFood : FoodSource::Dish;
-    const FoodSource second = first == FoodSource::RawFood ? FoodSource::Dish : FoodSource::RawFood;
+    const FoodKind first = isRawFoodCode(c) ? FoodKind::RawFood : FoodKind::Dish;
+    const FoodKind second = first == FoodKind::RawFood ? FoodKind::Dish : FoodKind::RawFood;
     QString err;
-    FoodRow row = readFood(first, first == FoodSource::RawFood ? QStringLiteral("Code") : QStringLiteral("FOODID"),
+    FoodRow row = readFood(first, first == FoodKind::RawFood ? QStringLiteral("Code") : QStringLiteral("FOODID"),
                            c, &err);
     if (!row.found() && err.isEmpty())
-        row = readFood(second, second == FoodSource::RawFood ? QStringLiteral("Code") : QStringLiteral("FOODID"),
+        row = readFood(second, second == FoodKind::RawFood ? QStringLiteral("Code") : QStringLiteral("FOODID"),
                        c, &err);
     if (!err.isEmpty() && error)
         *error = err;
     return row;
 }
 
-FoodRow lookupFoodByName(const QString &name, FoodSource table, QString *error)
+FoodRow lookupFoodByName(const QString &name, FoodKind table, QString *error)
 {
     const QString n = name.trimmed();
-    if (n.isEmpty() || table == FoodSource::None)
+    if (n.isEmpty())
         return {};
-    return readFood(table, table == FoodSource::RawFood ? QStringLiteral("FoodName") : QStringLiteral("FOODNAME"), n,
+    return readFood(table, table == FoodKind::RawFood ? QStringLiteral("FoodName") : QStringLiteral("FOODNAME"), n,
                     error);
 }
 

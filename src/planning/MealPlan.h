@@ -12,6 +12,7 @@
 // slots a meal pattern does not use) plus the day totals the evaluation reads.
 // The windows only read their controls, call these and show the result.
 #include "data/Db.h"
+#include "data/FoodKind.h"
 #include "data/NutrientBlocks.h"
 
 #include <QList>
@@ -19,6 +20,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <array>
+#include <optional>
 
 class QSqlRecord;
 
@@ -104,17 +106,15 @@ CompositionValues rescaleAmounts(const CompositionValues &amounts, double wOld, 
 
 // ---------------------------------------------------------------- food rows
 
-enum class FoodSource { None, RawFood, Dish };
-
 // One row of Nutri_tb (raw food, identified by Code) or CateNutri_tb (dish,
 // identified by FOODID), with its content per 100 g edible portion.
 struct FoodRow {
-    FoodSource source = FoodSource::None; // None: nothing was found
+    std::optional<FoodKind> source;       // none: nothing was found
     QString code;                         // Code / FOODID
     QString name;                         // FoodName / FOODNAME
     QVariant edible;                      // EDIBLE as stored
     CompositionValues content{};          // NULL counts as 0
-    bool found() const { return source != FoodSource::None; }
+    bool found() const { return source.has_value(); }
 };
 
 // An identifier of exactly 8 characters (after trimming) is a raw food's Code;
@@ -128,11 +128,11 @@ bool isRawFoodCode(const QString &code);
 // error. On a database failure *error is set.
 FoodRow lookupFoodByCode(const QString &code, QString *error = nullptr);
 // The raw food (source RawFood) or dish (source Dish) named name (trimmed).
-FoodRow lookupFoodByName(const QString &name, FoodSource table, QString *error = nullptr);
+FoodRow lookupFoodByName(const QString &name, FoodKind table, QString *error = nullptr);
 // A row read by the windows themselves (for example the chooser's displayed
 // composition row): the leading columns are taken by name (Code or FOODID,
 // FoodName, EDIBLE), the block by the composition column names.
-FoodRow foodRowFromRecord(const QSqlRecord &record, FoodSource source);
+FoodRow foodRowFromRecord(const QSqlRecord &record, FoodKind source);
 
 // ---------------------------------------------------------------- results
 

@@ -56,10 +56,10 @@ bool recomputeRow(QSqlQuery &q, qint64 rowid, const QString &code, double weight
 
 } // namespace
 
-PlanResult addEntry(const QString &name, plan::FoodSource table)
+PlanResult addEntry(const QString &name, FoodKind table)
 {
     const QString n = name.trimmed();
-    if (n.isEmpty() || table == plan::FoodSource::None)
+    if (n.isEmpty())
         return failure(PlanStatus::NotFound, plan::nothingChosenMessage());
     QSqlQuery q(nqb::db());
     QString err;

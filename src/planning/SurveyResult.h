@@ -26,7 +26,7 @@ QString duplicateMessage();
 // other column empty. A name already in the list (from either table) is
 // refused with Duplicate and duplicateMessage(). An empty name, or a name the
 // table does not hold, adds nothing (NotFound, nothingChosenMessage()).
-plan::PlanResult addEntry(const QString &name, plan::FoodSource table);
+plan::PlanResult addEntry(const QString &name, FoodKind table);
 
 // Stores a weight typed into the list for the entry named name. An empty text
 // stores no weight (the entry counts with 0); a text that is no number or is

@@ -121,11 +121,11 @@ int clampPercent(const QString &percentText)
 
 // ---------------------------------------------------------------- chooser
 
-QStringList listedNames(ChooserTable table, const QString &column, bool resort, QString *error)
+QStringList listedNames(FoodKind table, const QString &column, bool resort, QString *error)
 {
-    const PickTable t = table == ChooserTable::Foods ? PickTable::Foods : PickTable::Dishes;
+    const FoodKind t = table == FoodKind::RawFood ? FoodKind::RawFood : FoodKind::Dish;
     const PickFallbackOrder fallback =
-        (resort && t == PickTable::Dishes) ? PickFallbackOrder::Name : PickFallbackOrder::Identifier;
+        (resort && t == FoodKind::Dish) ? PickFallbackOrder::Name : PickFallbackOrder::Identifier;
     QString err;
     const QString sql = PickListSortStatement(t, column, fallback, &err);
     if (sql.isEmpty()) {
@@ -136,9 +136,9 @@ QStringList listedNames(ChooserTable table, const QString &column, bool resort, 
     return PickGridValues(sql, {}, pickListNameField(t), error);
 }
 
-QString compositionRowSql(ChooserTable table)
+QString compositionRowSql(FoodKind table)
 {
-    if (table == ChooserTable::Foods)
+    if (table == FoodKind::RawFood)
         return QStringLiteral("SELECT FoodName, EDIBLE, %1, FoodDescribe, ProducingArea FROM Nutri_tb "
                               "WHERE FoodName=? ORDER BY rowid LIMIT 1")
             .arg(joinColumns(compositionColumns()));
@@ -147,19 +147,19 @@ QString compositionRowSql(ChooserTable table)
         .arg(joinColumns(compositionColumns()));
 }
 
-QString componentSql(ChooserTable table)
+QString componentSql(FoodKind table)
 {
-    if (table == ChooserTable::Foods)
+    if (table == FoodKind::RawFood)
         return QStringLiteral("SELECT FoodName, NULL AS Weight FROM Nutri_tb WHERE FoodName=? ORDER BY rowid LIMIT 1");
     return QStringLiteral("SELECT Nutri_tb.FoodName AS FoodName, CateComponent_tb.WEIGHT AS Weight "
                           "FROM Nutri_tb, CateComponent_tb WHERE CateComponent_tb.FOODID=? "
                           "AND Nutri_tb.Code=CateComponent_tb.CODE ORDER BY CateComponent_tb.rowid");
 }
 
-ChosenItem chosenItem(ChooserTable table, const QString &name, QString *error)
+ChosenItem chosenItem(FoodKind table, const QString &name, QString *error)
 {
     ChosenItem item;
-    const bool foods = table == ChooserTable::Foods;
+    const bool foods = table == FoodKind::RawFood;
     QSqlQuery q(nqb::db());
     const QString sql = foods ? QStringLiteral("SELECT Code, FoodDescribe FROM Nutri_tb WHERE FoodName=? "
                                                "ORDER BY rowid LIMIT 1")
@@ -203,7 +203,7 @@ QString defaultPicturePath()
     return found.isEmpty() ? programFile(QStringLiteral("NQB.bmp")) : found;
 }
 
-QString picturePath(ChooserTable table, const QString &id)
+QString picturePath(FoodKind table, const QString &id)
 {
     const QString i = id.trimmed();
     // An identifier is a plain file name part; anything that could leave the
@@ -211,7 +211,7 @@ QString picturePath(ChooserTable table, const QString &id)
     if (i.isEmpty() || i.contains(QLatin1Char('/')) || i.contains(QLatin1Char('\\')) || i.startsWith(QLatin1Char('.')))
         return defaultPicturePath();
     const QString folder =
-        programFile(table == ChooserTable::Foods ? QStringLiteral("FoodImage") : QStringLiteral("DishImage"));
+        programFile(table == FoodKind::RawFood ? QStringLiteral("FoodImage") : QStringLiteral("DishImage"));
     const QString found = findFileNoCase(folder, i + QStringLiteral(".bmp"));
     return found.isEmpty() ? defaultPicturePath() : found;
 }
@@ -227,16 +227,8 @@ plan::FoodRow menuItemFood(const QString &pantry, const QString &name, QString *
             *error = err;
         return row;
     }
-    switch (pantry::kindOf(pantry)) {
-    case pantry::ItemKind::RawFood:
-        row = plan::lookupFoodByName(name, plan::FoodSource::RawFood, &err);
-        break;
-    case pantry::ItemKind::Dish:
-        row = plan::lookupFoodByName(name, plan::FoodSource::Dish, &err);
-        break;
-    case pantry::ItemKind::Unknown:
-        break;
-    }
+    if (const std::optional<FoodKind> kind = pantry::kindOf(pantry))
+        row = plan::lookupFoodByName(name, *kind, &err);
     if (error)
         *error = err;
     return row;

@@ -54,20 +54,18 @@ int clampPercent(const QString &percentText);
 
 // ---------------------------------------------------------------- chooser
 
-enum class ChooserTable { Foods, Dishes };
-
 // The names listed in StrGrid_tmp, richest first in the nutrient column (or by
 // identifier, for dishes with no nutrient by name, when column is "none").
 // After a re-sort by the nutrient choice alone (resort = true) a dish list with
 // no nutrient is ordered by name.
-QStringList listedNames(ChooserTable table, const QString &column, bool resort, QString *error = nullptr);
+QStringList listedNames(FoodKind table, const QString &column, bool resort, QString *error = nullptr);
 
 // The chosen item's composition row (its name, EDIBLE, the 36 columns,
 // FoodDescribe, ProducingArea): bind the name.
-QString compositionRowSql(ChooserTable table);
+QString compositionRowSql(FoodKind table);
 // The ingredients of a dish (FoodName, Weight; bind the FOODID), or for a raw
 // food its own row in the same two columns (bind the name).
-QString componentSql(ChooserTable table);
+QString componentSql(FoodKind table);
 // Identifier and description of the food or dish called name; found = false
 // when there is none.
 struct ChosenItem {
@@ -75,7 +73,7 @@ struct ChosenItem {
     QString id;
     QString describe;
 };
-ChosenItem chosenItem(ChooserTable table, const QString &name, QString *error = nullptr);
+ChosenItem chosenItem(FoodKind table, const QString &name, QString *error = nullptr);
 
 // ---------------------------------------------------------------- pictures
 
@@ -86,7 +84,7 @@ QString defaultPicturePath();
 // ("DishImage/<FOODID>.bmp") in the program's folder, file names matched
 // without regard to letter case; the default picture when there is none or id
 // is empty.
-QString picturePath(ChooserTable table, const QString &id);
+QString picturePath(FoodKind table, const QString &id);
 
 // ---------------------------------------------------------------- quantified menus
 // (the rows themselves: planning/CustomPantry.h)

@@ -1,5 +1,8 @@
 #include "TestEnv.h"
 
+#include "app/MainUnit.h"
+#include "data/RunState.h"
+
 #include "data/Paths.h"
 
 #include <QApplication>
@@ -89,4 +92,12 @@ int rowCount(const QString &table)
     if (!q.exec(sql) || !q.next())
         return -1;
     return q.value(0).toInt();
+}
+
+nqb::RunState &testRunState()
+{
+    static nqb::RunState fallback;
+    if (TMain *main = TMain::instance())
+        return main->runState();
+    return fallback;
 }

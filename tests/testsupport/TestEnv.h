@@ -34,5 +34,13 @@ private:
 // up to timeoutMs). Use before the call that opens the dialog with exec().
 void onNextModal(std::function<void(QWidget *)> fn, int timeoutMs = 5000);
 
+namespace nqb {
+class RunState;
+}
+// The run state a window under test is handed: the main window's when a test
+// made one (so its SetSurveyMode and SetMealPattern count), otherwise one
+// shared by the tests of the program.
+nqb::RunState &testRunState();
+
 // Counts rows of a table or of "select count(*) ..." statement text.
 int rowCount(const QString &table);

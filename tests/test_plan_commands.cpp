@@ -4,7 +4,7 @@
 #include "ScriptedPrompt.h"
 #include "TestEnv.h"
 #include "planning/PlanFile.h"
-#include "planning/PlanFileUnit.h"
+#include "planning/PlanFileCommands.h"
 #include "planning_fixtures.h"
 
 #include <QDir>

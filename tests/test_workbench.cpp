@@ -190,6 +190,7 @@ private slots:
     void quantifiedMenuAddsFoodsAndDishesWithTheirCode();
     void profileToMondayPlanEndToEnd();
     void evaluationFooterStaysInViewAfterARefresh();
+    void shownEvaluationIsTheCoreEvaluationOfTheDay();
 };
 
 // ---------------------------------------------------------------- window
@@ -894,6 +895,35 @@ void WorkbenchTest::evaluationFooterStaysInViewAfterARefresh()
     QWidget *seen = grid->childAt(bar->mapTo(grid, QPoint(bar->width() / 2, 2)));
     QVERIFY(seen);
     QVERIFY2(seen != bar && seen != bar->parentWidget(), seen->metaObject()->className());
+}
+
+void WorkbenchTest::shownEvaluationIsTheCoreEvaluationOfTheDay()
+{
+    Bench b;
+    TAnalyze *w = b.w;
+    QVERIFY(fixtures::setRequirementRow("DRIs_tmp", "RNI", 10));
+    QVERIFY(fixtures::setRequirementRow("DRIs_tmp", "EAR", 6));
+    QVERIFY(fixtures::setRequirementRow("DRIs_tmp", "UL", 12));
+    // Amounts with more than four decimals, in two slots and on another day.
+    QVERIFY(fixtures::insertEntry("MON", "早餐", "甲", 100, {{"PROCNT", 3.33333}, {"FAT", 7.77777}, {"CA", 4}}));
+    QVERIFY(fixtures::insertEntry("MON", "午餐", "乙", 50, {{"PROCNT", 2.66669}, {"FAT", 4.44446}, {"VITC", 20}}));
+    QVERIFY(fixtures::insertEntry("SUN", "午餐", "丙", 50, {{"PROCNT", 99}}));
+    w->checkWeekday(1);
+    w->percentEdit()->setValue(90);
+
+    const eval::Evaluation e = eval::evaluateDay(QStringLiteral("MON"), 0.9);
+    QVERIFY(e.ok());
+    const QStringList req = requirementColumns();
+    for (int k = 0; k < kRequirementCount; ++k) {
+        QCOMPARE(w->totalGrid()->footerValue(req[k]), e.nutrients[k].actual);
+        QCOMPARE(footer(w, req[k].toLatin1().constData()), eval::markerText(e.nutrients[k].marker));
+    }
+    // Monday only, against the standard scaled by 90 %: 6.0000 g protein is
+    // within 5.4 … 10.8, 12.2222 g fat above, 4 mg calcium below.
+    QCOMPARE(w->totalGrid()->footerValue("PROCNT"), 6.0);
+    QCOMPARE(footer(w, "PROCNT"), QStringLiteral("ok"));
+    QCOMPARE(footer(w, "FAT"), QStringLiteral("＋"));
+    QCOMPARE(footer(w, "CA"), QStringLiteral("－"));
 }
 
 QTEST_MAIN(WorkbenchTest)

@@ -9,9 +9,9 @@
 #include "foods/SelNutriUnit.h"
 #include "planning/AnalyzeEditUnit.h"
 #include "planning/AnalyzeInsertUnit.h"
-#include "planning/EvaluationViewUnit.h"
+#include "planning/EvaluationView.h"
 #include "planning/FoodChooserUnit.h"
-#include "planning/PlanFileUnit.h"
+#include "planning/PlanFileCommands.h"
 #include "planning/WeekStatUnit.h"
 #include "planning/Workbench.h"
 #include "widgets/BarChart.h"
@@ -145,7 +145,6 @@ TAnalyze::TAnalyze(RunState &state, QWidget *parent)
     , m_state(state)
     , m_total(new QSqlQueryModel(this))
     , m_dinerTime(new QSqlQueryModel(this))
-    , m_dris(new QSqlQueryModel(this))
 {
     g_workbench = this;
     setObjectName(QStringLiteral("Analyze"));
@@ -400,18 +399,14 @@ QWidget *TAnalyze::buildResultSide()
     l->setContentsMargins(4, 2, 4, 4);
     l->setSpacing(4);
 
-    DRIs_Grid = new DataGrid(GroupBox1);
-    DRIs_Grid->setObjectName(QStringLiteral("DRIs_Grid"));
+    EvaluationPanel::Options options;
+    options.legend = false;
+    options.compact = true;
+    m_panel = new EvaluationPanel(GroupBox1, options);
+    DRIs_Grid = m_panel->grid();
+    m_dris = m_panel->model();
+    Chart1 = m_panel->chart();
     compact(DRIs_Grid);
-    DRIs_Grid->setReadOnly(true);
-    QList<DataGrid::Column> cols;
-    cols.append({QStringLiteral("SEQ"), QString(), -1, DataGrid::FooterKind::None, {}, false});
-    cols.append(evalview::evaluationColumns(40));
-    cols.append({QStringLiteral("BLANK"), QStringLiteral(" "), 1});
-    DRIs_Grid->setColumns(cols, true);
-    DRIs_Grid->setFrozenColumn(true);
-    evalview::styleEvaluationColumns(DRIs_Grid);
-    DRIs_Grid->setModel(m_dris);
     {
         // Two title lines, the two rows, the markers and the scroll bar.
         const QFontMetrics fm(DRIs_Grid->font());
@@ -424,17 +419,11 @@ QWidget *TAnalyze::buildResultSide()
         const int bar = DRIs_Grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
         DRIs_Grid->setFixedHeight(titles + rows + footer + bar + 2 * DRIs_Grid->frameWidth());
     }
-    l->addWidget(DRIs_Grid);
-
-    Chart1 = new BarChart(GroupBox1);
-    Chart1->setObjectName(QStringLiteral("Chart1"));
     QFont small = Chart1->font();
     small.setPointSizeF(small.pointSizeF() * 0.85);
     Chart1->setFont(small);
     Chart1->setFixedHeight(112);
-    Chart1->setReferenceLine(100);
-    Chart1->setToolTip(QStringLiteral("摄入量占标准的百分比"));
-    l->addWidget(Chart1, 1);
+    l->addWidget(m_panel, 1);
     return GroupBox1;
 }
 
@@ -593,7 +582,6 @@ void TAnalyze::Evaluate()
                           {QStringLiteral("实际"), QStringLiteral("标准")}, &err))
         report(err);
 
-    evalview::showMarkers(DRIs_Grid, m_evaluation.nutrients);
     DrawChart();
 }
 
@@ -614,7 +602,7 @@ void TAnalyze::DrawChart()
     // A nutrient's column and bar are shown while the totals grid shows its column.
     for (int k = 0; k < kRequirementCount; ++k)
         DRIs_Grid->setColumnVisible(req[k], eval::evaluationColumnShown(k, shown));
-    evalview::showBars(Chart1, eval::workbenchBars(m_evaluation, shown));
+    m_panel->showEvaluation(m_evaluation.nutrients, eval::workbenchBars(m_evaluation, shown));
 }
 
 // ---------------------------------------------------------------- handlers

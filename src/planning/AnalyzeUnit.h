@@ -24,6 +24,7 @@ class RunState;
 
 class BarChart;
 class DataGrid;
+class EvaluationPanel;
 class QGroupBox;
 class QLabel;
 class QMenu;
@@ -156,6 +157,7 @@ private:
     DataGrid *Total_grid = nullptr;
     QList<DataGrid *> m_slotGrids; // in meal order
     QGroupBox *GroupBox1 = nullptr;
+    EvaluationPanel *m_panel = nullptr;
     DataGrid *DRIs_Grid = nullptr;
     BarChart *Chart1 = nullptr;
     QMenu *m_gridMenu = nullptr;

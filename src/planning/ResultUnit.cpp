@@ -1,7 +1,7 @@
 #include "planning/ResultUnit.h"
 
 #include "data/DataModule.h"
-#include "planning/EvaluationViewUnit.h"
+#include "planning/EvaluationView.h"
 #include "widgets/BarChart.h"
 #include "widgets/DataGrid.h"
 #include "widgets/Prompt.h"
@@ -78,21 +78,11 @@ void TResult::buildUi()
     auto *box = new QGroupBox(QStringLiteral("评测结果"), this);
     auto *boxLayout = new QVBoxLayout(box);
 
-    DRIs_Grid = new DataGrid(box);
-    DRIs_Grid->setObjectName(QStringLiteral("DRIs_Grid"));
-    evalview::setupEvaluationGrid(DRIs_Grid);
-    AQDRIs = new QSqlQueryModel(this);
-    AQDRIs->setObjectName(QStringLiteral("AQDRIs"));
-    DRIs_Grid->setModel(AQDRIs);
-    DRIs_Grid->setMinimumHeight(120);
-    DRIs_Grid->setMaximumHeight(150);
-    boxLayout->addWidget(DRIs_Grid);
-    boxLayout->addWidget(evalview::legend(box));
-
-    Chart1 = new BarChart(box);
-    Chart1->setObjectName(QStringLiteral("Chart1"));
-    Chart1->setReferenceLine(100.0);
-    boxLayout->addWidget(Chart1, 1);
+    m_panel = new EvaluationPanel(box);
+    DRIs_Grid = m_panel->grid();
+    AQDRIs = m_panel->model();
+    Chart1 = m_panel->chart();
+    boxLayout->addWidget(m_panel, 1);
     root->addWidget(box, 1);
 
     Total_grid = new DataGrid(this);
@@ -140,13 +130,8 @@ void TResult::Evaluate()
     if (!reload(AQDRIs, eval::evaluationGridSql(), &err))
         prompt::error(this, err);
 
-    if (m_result.ok()) {
-        evalview::showMarkers(DRIs_Grid, m_result.evaluation.nutrients);
-        evalview::showBars(Chart1, m_result.bars);
-    } else {
-        // No figures to trust: no markers and no bars rather than wrong ones.
-        for (const QString &c : requirementColumns())
-            DRIs_Grid->setFooterText(c, QString());
-        Chart1->clear();
-    }
+    if (m_result.ok())
+        m_panel->showEvaluation(m_result.evaluation.nutrients, m_result.bars);
+    else
+        m_panel->clear(); // no figures to trust: no markers and no bars rather than wrong ones
 }

@@ -8,6 +8,7 @@
 
 class BarChart;
 class DataGrid;
+class EvaluationPanel;
 class QPushButton;
 class QSqlQueryModel;
 
@@ -33,6 +34,7 @@ protected:
 private:
     void buildUi();
 
+    EvaluationPanel *m_panel = nullptr;
     DataGrid *DRIs_Grid = nullptr;
     QSqlQueryModel *AQDRIs = nullptr;
     DataGrid *Total_grid = nullptr; // hidden: the totals of the whole list

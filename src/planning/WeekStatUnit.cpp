@@ -1,7 +1,7 @@
 #include "planning/WeekStatUnit.h"
 
 #include "data/DataModule.h"
-#include "planning/EvaluationViewUnit.h"
+#include "planning/EvaluationView.h"
 #include "planning/MealPlan.h"
 #include "widgets/BarChart.h"
 #include "widgets/DataGrid.h"
@@ -80,22 +80,11 @@ void TWeekStat::buildUi()
     choiceRow->addStretch(1);
     root->addWidget(choice);
 
-    DRIs_Grid = new DataGrid(this);
-    DRIs_Grid->setObjectName(QStringLiteral("DRIs_Grid"));
-    evalview::setupEvaluationGrid(DRIs_Grid);
-    m_gridModel = new QSqlQueryModel(this);
-    m_gridModel->setObjectName(QStringLiteral("AQDRIs"));
-    DRIs_Grid->setModel(m_gridModel);
-    DRIs_Grid->setMinimumHeight(120);
-    DRIs_Grid->setMaximumHeight(150);
-    root->addWidget(DRIs_Grid);
-
-    root->addWidget(evalview::legend(this));
-
-    Chart1 = new BarChart(this);
-    Chart1->setObjectName(QStringLiteral("Chart1"));
-    Chart1->setReferenceLine(100.0);
-    root->addWidget(Chart1, 1);
+    m_panel = new EvaluationPanel(this);
+    DRIs_Grid = m_panel->grid();
+    m_gridModel = m_panel->model();
+    Chart1 = m_panel->chart();
+    root->addWidget(m_panel, 1);
 }
 
 QRadioButton *TWeekStat::radioOf(const QString &code) const
@@ -157,8 +146,7 @@ void TWeekStat::ShowSelection(const QString &code)
         prompt::error(this, q.lastError().text());
     m_gridModel->setQuery(std::move(q));
 
-    evalview::showMarkers(DRIs_Grid, m_selection.nutrients);
-    evalview::showBars(Chart1, m_selection.bars);
+    m_panel->showEvaluation(m_selection.nutrients, m_selection.bars);
 
     for (QRadioButton *r : std::as_const(m_dayRadios))
         setCaptionColour(r, r == chosen ? Qt::red : Qt::black);

@@ -10,6 +10,7 @@
 
 class BarChart;
 class DataGrid;
+class EvaluationPanel;
 class QRadioButton;
 class QSqlQueryModel;
 
@@ -50,6 +51,7 @@ private:
 
     QRadioButton *ALL_rdo = nullptr;
     QList<QRadioButton *> m_dayRadios; // Sun_Rdo ... Sat_Rdo
+    EvaluationPanel *m_panel = nullptr;
     DataGrid *DRIs_Grid = nullptr;
     QSqlQueryModel *m_gridModel = nullptr; // the window's own grid query
     BarChart *Chart1 = nullptr;

@@ -10,10 +10,11 @@
 #include <QColor>
 #include <QList>
 #include <QString>
+#include <QWidget>
 #include <array>
 
 class BarChart;
-class QWidget;
+class QSqlQueryModel;
 
 namespace nqb::evalview {
 
@@ -43,3 +44,36 @@ void showBars(BarChart *chart, const QList<eval::Bar> &bars);
 QWidget *legend(QWidget *parent);
 
 } // namespace nqb::evalview
+
+// The evaluation as every window shows it: the grid DRIs_Grid of the
+// "实际" / "标准" rows with the markers in its footer, the colour legend and
+// the bar chart Chart1. The window gives the grid its rows (model()) and the
+// figures (show()); the panel puts them on screen.
+class EvaluationPanel : public QWidget
+{
+    Q_OBJECT
+public:
+    struct Options {
+        bool legend = true;
+        // The workbench's compact form: a hidden SEQ column, a narrow result
+        // column, the result column frozen and a filler column at the end.
+        bool compact = false;
+    };
+    explicit EvaluationPanel(QWidget *parent, const Options &options);
+    explicit EvaluationPanel(QWidget *parent = nullptr);
+
+    DataGrid *grid() const { return m_grid; }
+    BarChart *chart() const { return m_chart; }
+    QSqlQueryModel *model() const { return m_model; }
+
+    // Markers under the nutrients and the bars.
+    void showEvaluation(const std::array<nqb::eval::NutrientResult, nqb::kRequirementCount> &nutrients,
+              const QList<nqb::eval::Bar> &bars);
+    // No figures to trust: no markers and no bars rather than wrong ones.
+    void clear();
+
+private:
+    DataGrid *m_grid = nullptr;
+    BarChart *m_chart = nullptr;
+    QSqlQueryModel *m_model = nullptr;
+};

@@ -1,4 +1,4 @@
-#include "planning/PlanFileUnit.h"
+#include "planning/PlanFileCommands.h"
 
 #include "planning/PlanFile.h"
 #include "widgets/Prompt.h"

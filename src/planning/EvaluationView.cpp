@@ -1,4 +1,4 @@
-#include "planning/EvaluationViewUnit.h"
+#include "planning/EvaluationView.h"
 
 #include "widgets/BarChart.h"
 #include "widgets/DataGrid.h"
@@ -6,6 +6,8 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QSqlQueryModel>
+#include <QVBoxLayout>
 
 namespace nqb::evalview {
 
@@ -84,3 +86,60 @@ QWidget *legend(QWidget *parent)
 }
 
 } // namespace nqb::evalview
+
+EvaluationPanel::EvaluationPanel(QWidget *parent)
+    : EvaluationPanel(parent, Options{})
+{
+}
+
+EvaluationPanel::EvaluationPanel(QWidget *parent, const Options &options)
+    : QWidget(parent)
+    , m_model(new QSqlQueryModel(this))
+{
+    setObjectName(QStringLiteral("EvaluationPanel"));
+    auto *l = new QVBoxLayout(this);
+    l->setContentsMargins(0, 0, 0, 0);
+    l->setSpacing(4);
+
+    m_grid = new DataGrid(this);
+    m_grid->setObjectName(QStringLiteral("DRIs_Grid"));
+    m_model->setObjectName(QStringLiteral("AQDRIs"));
+    if (options.compact) {
+        m_grid->setReadOnly(true);
+        QList<DataGrid::Column> cols;
+        cols.append({QStringLiteral("SEQ"), QString(), -1, DataGrid::FooterKind::None, {}, false});
+        cols.append(nqb::evalview::evaluationColumns(40));
+        cols.append({QStringLiteral("BLANK"), QStringLiteral(" "), 1});
+        m_grid->setColumns(cols, true);
+        m_grid->setFrozenColumn(true);
+        nqb::evalview::styleEvaluationColumns(m_grid);
+    } else {
+        nqb::evalview::setupEvaluationGrid(m_grid);
+        m_grid->setMinimumHeight(120);
+        m_grid->setMaximumHeight(150);
+    }
+    m_grid->setModel(m_model);
+    l->addWidget(m_grid);
+    if (options.legend)
+        l->addWidget(nqb::evalview::legend(this));
+
+    m_chart = new BarChart(this);
+    m_chart->setObjectName(QStringLiteral("Chart1"));
+    m_chart->setReferenceLine(100.0);
+    m_chart->setToolTip(QStringLiteral("摄入量占标准的百分比"));
+    l->addWidget(m_chart, 1);
+}
+
+void EvaluationPanel::showEvaluation(const std::array<nqb::eval::NutrientResult, nqb::kRequirementCount> &nutrients,
+                                     const QList<nqb::eval::Bar> &bars)
+{
+    nqb::evalview::showMarkers(m_grid, nutrients);
+    nqb::evalview::showBars(m_chart, bars);
+}
+
+void EvaluationPanel::clear()
+{
+    for (const QString &c : nqb::requirementColumns())
+        m_grid->setFooterText(c, QString());
+    m_chart->clear();
+}

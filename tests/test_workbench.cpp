@@ -618,7 +618,15 @@ void WorkbenchTest::hiddenColumnLosesItsBarButKeepsItsMarker()
 
     QVERIFY(!w->totalGrid()->isColumnVisible("PROCNT"));
     QVERIFY(!w->slotGrid(plan::MealSlot::Breakfast)->isColumnVisible("PROCNT"));
+    // No food was picked yet: the chooser's composition grid takes the choice
+    // when a food fills it.
+    QCOMPARE(w->chooser()->compositionGrid()->column("PROCNT"), -1);
+    QVERIFY(fixtures::insertFood("99-9-901", "选择后食物", 100, {{"PROCNT", 5}, {"FAT", 2}}));
+    search(w->chooser(), false, "选择后");
+    QVERIFY(pick(w->chooser(), "选择后食物"));
+    QVERIFY(w->chooser()->compositionGrid()->column("PROCNT") >= 0);
     QVERIFY(!w->chooser()->compositionGrid()->isColumnVisible("PROCNT"));
+    QVERIFY(w->chooser()->compositionGrid()->isColumnVisible("FAT"));
     QCOMPARE(w->chart()->indexOf("蛋"), -1);
     QCOMPARE(w->chart()->indexOf("能量"), -1);
     QCOMPARE(w->chart()->count(), 23);
@@ -676,6 +684,11 @@ void WorkbenchTest::chooserListsSortsAndShowsDetails()
     QVERIFY(img.save(b.env.programDir() + "/FoodImage/99-9-803.BMP", "BMP"));
     QVERIFY(pick(c, "测试丙"));
     QCOMPARE(c->picturePath(), b.env.programDir() + "/FoodImage/99-9-803.BMP");
+
+    // A click in the search box empties it, also when it holds typed text.
+    c->searchBox()->setText("NM");
+    QTest::mouseClick(c->searchBox(), Qt::LeftButton);
+    QCOMPARE(c->searchBox()->text(), QString());
 
     // A tree click lists a food group (in code order) and resets the search box.
     c->searchBox()->setText("X");

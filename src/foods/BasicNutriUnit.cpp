@@ -142,8 +142,10 @@ void TBasicNutri::Apply()
         if (!g)
             continue;
         for (const auto &[column, visible] : states) {
-            // A grid without the column (another layout) is left alone.
-            if (g->column(column) >= 0)
+            // A grid without the column (another layout) is left alone; one
+            // that declares it but shows no rows yet keeps the choice for
+            // when it is filled.
+            if (g->hasColumnSettings(column))
                 g->setColumnVisible(column, visible);
         }
     }

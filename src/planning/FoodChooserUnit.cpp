@@ -123,6 +123,7 @@ void TFoodChooser::buildUi()
     auto *searchRow = new QHBoxLayout;
     searchRow->setSpacing(4);
     SearchFood_edt = m_picker->searchBox();
+    SearchFood_edt->setClearOnClick(true); // a click in it empties it, typed text too
     Element_cmb = m_picker->elementCombo();
     searchRow->addWidget(SearchFood_edt, 1);
     searchRow->addWidget(Element_cmb, 1);

@@ -557,6 +557,11 @@ int DataGrid::column(const QString &field) const
     return -1;
 }
 
+bool DataGrid::hasColumnSettings(const QString &field) const
+{
+    return column(field) >= 0 || m_config.contains(key(field.trimmed()));
+}
+
 DataGrid::ColumnConfig &DataGrid::config(const QString &field)
 {
     return m_config[key(field.trimmed())];

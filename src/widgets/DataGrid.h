@@ -74,6 +74,9 @@ public:
     // ---- columns ----
     int columnCount() const;
     int column(const QString &field) const;   // -1 when the model has no such field
+    // True when the model has the field or the grid holds settings for it
+    // (set before a model with the field was shown; they apply when it is).
+    bool hasColumnSettings(const QString &field) const;
     QString fieldName(int column) const;
     QStringList fieldNames() const;
 

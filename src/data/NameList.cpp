@@ -272,11 +272,12 @@ NameListResult NameList::rename(const NameListEntry &entry, const QString &typed
         return fromResult(failure(Status::NotFound, QObject::tr("“%1”已不存在。").arg(entry.name)));
     if (name == entry.name)
         return fromResult(succeeded(0));
-    for (const NameListEntry &e : list) {
-        if ((e.name == name && !(e == entry)) || m_d.reservedNames.contains(name)) {
-            const NameListMessage &m = m_d.renameDuplicate.text.isEmpty() ? m_d.duplicate : m_d.renameDuplicate;
-            return refuse(Status::Duplicate, m, QObject::tr("该名称已存在！"));
-        }
+    const bool taken = m_d.reservedNames.contains(name)
+                       || std::any_of(list.cbegin(), list.cend(),
+                                      [&](const NameListEntry &e) { return e.name == name && !(e == entry); });
+    if (taken) {
+        const NameListMessage &m = m_d.renameDuplicate.text.isEmpty() ? m_d.duplicate : m_d.renameDuplicate;
+        return refuse(Status::Duplicate, m, QObject::tr("该名称已存在！"));
     }
 
     QString stored = name;

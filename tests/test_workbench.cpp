@@ -13,6 +13,8 @@
 #include "planning/AnalyzeEditUnit.h"
 #include "planning/AnalyzeInsertUnit.h"
 #include "planning/AnalyzeUnit.h"
+#include "planning/PlanCopyUnit.h"
+#include "data/RunState.h"
 #include "planning/Evaluation.h"
 #include "planning/FoodChooserUnit.h"
 #include "widgets/BarChart.h"
@@ -38,6 +40,7 @@
 #include <QSqlQueryModel>
 #include <QTabWidget>
 #include <QTreeWidget>
+#include <QUndoStack>
 #include <QtTest>
 
 using namespace nqb;
@@ -191,6 +194,7 @@ private slots:
     void profileToMondayPlanEndToEnd();
     void evaluationFooterStaysInViewAfterARefresh();
     void shownEvaluationIsTheCoreEvaluationOfTheDay();
+    void copyAndUndoFromTheWorkbench();
 };
 
 // ---------------------------------------------------------------- window
@@ -937,6 +941,61 @@ void WorkbenchTest::shownEvaluationIsTheCoreEvaluationOfTheDay()
     QCOMPARE(footer(w, "PROCNT"), QStringLiteral("ok"));
     QCOMPARE(footer(w, "FAT"), QStringLiteral("＋"));
     QCOMPARE(footer(w, "CA"), QStringLiteral("－"));
+}
+
+void WorkbenchTest::copyAndUndoFromTheWorkbench()
+{
+    Bench b;
+    TAnalyze *w = b.w;
+    QVERIFY(fixtures::insertEntry("MON", "早餐", "馒头", 100, {{"PROCNT", 7}}, "01-1-301"));
+    QVERIFY(fixtures::insertEntry("MON", "午餐", "米饭", 150, {{"PROCNT", 4}}, "01-2-201"));
+    w->checkWeekday(1);
+    QVERIFY(!w->button("Undo_btn")->isEnabled());
+
+    // Monday's breakfast to Tuesday and Wednesday, from the breakfast page.
+    showSlot(w, plan::MealSlot::Breakfast);
+    onNextModal([](QWidget *m) {
+        auto *d = qobject_cast<TPlanCopy *>(m);
+        QVERIFY(d);
+        QCOMPARE(d->windowTitle(), QStringLiteral("复制配餐"));
+        QVERIFY(!d->findChild<QCheckBox *>("MON_chk")->isEnabled());
+        QCOMPARE(d->findChild<QComboBox *>("Slot_cmb")->currentText(), QStringLiteral("早餐"));
+        d->findChild<QCheckBox *>("TUE_chk")->setChecked(true);
+        d->findChild<QCheckBox *>("WED_chk")->setChecked(true);
+        d->findChild<QPushButton *>("Accept_btn")->click();
+    });
+    w->button("Copy_btn")->click();
+    QCOMPARE(b.prompts.lastText(), QStringLiteral("已复制 2 条。"));
+    QCOMPARE(entries(), 4);
+    QCOMPARE(w->button("Undo_btn")->toolTip(), QStringLiteral("撤销：复制 周一"));
+
+    // A delete, undone with Ctrl+Z and redone with the button.
+    QVERIFY(selectRow(w->slotGrid(plan::MealSlot::Breakfast), "FOODNAME", "馒头"));
+    b.prompts.answers << true;
+    w->button("Del_btn")->click();
+    QCOMPARE(entries("WHERE WEEK='MON'"), 1);
+    QCOMPARE(w->button("Undo_btn")->toolTip(), QStringLiteral("撤销：删除 馒头"));
+    QTest::keyClick(w->totalGrid(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(entries("WHERE WEEK='MON'"), 2);
+    QCOMPARE(w->totalGrid()->footerValue("PROCNT"), 11.0);
+    QVERIFY(w->button("Redo_btn")->isEnabled());
+    w->button("Redo_btn")->click();
+    QCOMPARE(entries("WHERE WEEK='MON'"), 1);
+    w->Undo();
+    w->Undo();
+    QCOMPARE(entries(), 2); // the copy is gone too
+
+    // A change of the day's percentage is an edit as well.
+    w->percentEdit()->setValue(80);
+    QCOMPARE(w->percentages().at(1), QStringLiteral("80"));
+    w->Undo();
+    QCOMPARE(w->percentages().at(1), QStringLiteral("100"));
+    QCOMPARE(w->percentEdit()->value(), 100);
+
+    // A survey empties the plan: the history goes with it.
+    QVERIFY(w->undoStack()->canRedo());
+    b.main.runState().notifyPlanEmptied();
+    QVERIFY(!w->undoStack()->canUndo() && !w->undoStack()->canRedo());
 }
 
 QTEST_MAIN(WorkbenchTest)

@@ -475,6 +475,7 @@ bool TMain::emptyMealPlan()
         prompt::error(this, tr("无法清空当前配餐：%1").arg(error));
         return false;
     }
+    m_state->notifyPlanEmptied();
     return true;
 }
 

@@ -33,12 +33,16 @@ public:
 
     // Called by whoever rewrote the requirement rows (a confirmed profile).
     void notifyRequirementsChanged() { emit requirementsChanged(); }
+    // Called by whoever emptied or replaced the plan outside the workbench's
+    // own edits (a survey starts, the program closes, a profile brings a plan).
+    void notifyPlanEmptied() { emit planEmptied(); }
     // Asks the main window to bring the planning workbench into view.
     void requestWorkbench() { emit workbenchRequested(); }
 
 signals:
     void requirementsChanged();
     void workbenchRequested();
+    void planEmptied();
     void mealPatternChanged(int pattern);
 
 private:

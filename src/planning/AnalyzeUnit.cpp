@@ -11,7 +11,9 @@
 #include "planning/AnalyzeInsertUnit.h"
 #include "planning/EvaluationView.h"
 #include "planning/FoodChooserUnit.h"
+#include "planning/PlanCopyUnit.h"
 #include "planning/PlanFileCommands.h"
+#include "planning/PlanUndoCommands.h"
 #include "planning/WeekStatUnit.h"
 #include "planning/Workbench.h"
 #include "widgets/BarChart.h"
@@ -36,9 +38,11 @@
 #include <QRadioButton>
 #include <QSaveFile>
 #include <QStyle>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QSqlQueryModel>
 #include <QTabWidget>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -68,7 +72,8 @@ struct CommandButton {
     const char *caption;
 };
 const CommandButton kCommandButtons[] = {
-    {"Del_btn", "删 除"},       {"ClearAll_btn", "清 空"}, {"WeekSum_btn", "一 周统 计"},
+    {"Del_btn", "删 除"},       {"ClearAll_btn", "清 空"}, {"Copy_btn", " 复 制"},
+    {"Undo_btn", "撤 销"},      {"Redo_btn", "恢 复"},     {"WeekSum_btn", "一 周统 计"},
     {"Save_btn", "保 存"},      {"Load_btn", "读 取"},     {"Report_btn", "打 印"},
 };
 
@@ -167,7 +172,10 @@ TAnalyze::TAnalyze(RunState &state, QWidget *parent)
         nqb::SavePlanCommand(b, b->percentages(), b->m_state.isIndividual());
     });
     setCommand(QStringLiteral("Load_btn"), [](TAnalyze *b) {
-        if (nqb::LoadPlanCommand(b, b->m_state.mealPattern()))
+        bool loaded = false;
+        b->recordEdit(QStringLiteral("读取配餐"),
+                      [&] { loaded = nqb::LoadPlanCommand(b, b->m_state.mealPattern()); });
+        if (loaded)
             b->RefreshAll();
     });
 
@@ -177,12 +185,38 @@ TAnalyze::TAnalyze(RunState &state, QWidget *parent)
         if (isVisible())
             RefreshAll();
     });
+
+    // Undo and redo of the plan edits: the buttons name the edit; the stack
+    // goes when the plan is emptied from outside (a survey starts, the
+    // program closes) or an undo finds the plan changed elsewhere.
+    m_undo = new QUndoStack(this);
+    connect(&m_state, &RunState::planEmptied, m_undo, &QUndoStack::clear);
+    auto updateUndoButtons = [this] {
+        button(QStringLiteral("Undo_btn"))->setEnabled(m_undo->canUndo());
+        button(QStringLiteral("Redo_btn"))->setEnabled(m_undo->canRedo());
+        button(QStringLiteral("Undo_btn"))->setToolTip(m_undo->canUndo() ? QStringLiteral("撤销：") + m_undo->undoText()
+                                                                          : QStringLiteral("撤销 (Ctrl+Z)"));
+        button(QStringLiteral("Redo_btn"))->setToolTip(m_undo->canRedo() ? QStringLiteral("恢复：") + m_undo->redoText()
+                                                                          : QStringLiteral("恢复 (Ctrl+Y)"));
+    };
+    connect(m_undo, &QUndoStack::indexChanged, this, updateUndoButtons);
+    connect(m_undo, &QUndoStack::cleanChanged, this, updateUndoButtons);
+    updateUndoButtons();
+    auto *undoKey = new QShortcut(QKeySequence::Undo, this);
+    undoKey->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(undoKey, &QShortcut::activated, this, &TAnalyze::Undo);
+    auto *redoKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y), this);
+    redoKey->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(redoKey, &QShortcut::activated, this, &TAnalyze::Redo);
 }
 
 TAnalyze::~TAnalyze()
 {
     if (g_workbench == this)
         g_workbench = nullptr;
+    // The stack empties itself as it goes; the buttons it updates may be gone by then.
+    if (m_undo)
+        m_undo->disconnect(this);
 }
 
 QWidget *TAnalyze::create(QWidget *panel, RunState &state)
@@ -330,7 +364,7 @@ QWidget *TAnalyze::buildPlanSide()
         auto *btn = new QPushButton(QString::fromUtf8(b.caption), corner);
         const QString name = QString::fromLatin1(b.name);
         btn->setObjectName(name);
-        btn->setFixedWidth(b.name == QByteArrayView("WeekSum_btn") ? 70 : 56);
+        btn->setFixedWidth(b.name == QByteArrayView("WeekSum_btn") ? 70 : 50);
         buttons->addWidget(btn);
         m_buttons << btn;
         connect(btn, &QPushButton::clicked, this, [this, name] { onCommand(name); });
@@ -345,6 +379,9 @@ QWidget *TAnalyze::buildPlanSide()
     QAction *select = m_gridMenu->addAction(QStringLiteral("成分选择(&Select)"));
     select->setObjectName(QStringLiteral("Select_act"));
     connect(select, &QAction::triggered, this, &TAnalyze::SelectColumns);
+    QAction *copy = m_gridMenu->addAction(QStringLiteral("复制到(&C)…"));
+    copy->setObjectName(QStringLiteral("CopyTo_act"));
+    connect(copy, &QAction::triggered, this, &TAnalyze::CopyEntries);
     return DinerTime_PageControl;
 }
 
@@ -514,6 +551,12 @@ void TAnalyze::onCommand(const QString &buttonName)
         return Delete();
     if (buttonName == QLatin1String("ClearAll_btn"))
         return ClearAll();
+    if (buttonName == QLatin1String("Copy_btn"))
+        return CopyEntries();
+    if (buttonName == QLatin1String("Undo_btn"))
+        return Undo();
+    if (buttonName == QLatin1String("Redo_btn"))
+        return Redo();
     const auto it = m_commands.constFind(buttonName);
     if (it != m_commands.constEnd() && *it)
         (*it)(this);
@@ -628,12 +671,89 @@ void TAnalyze::percentChanged(int value)
 {
     m_coefficient = bench::coefficientOf(QString::number(value));
     const int idx = currentWeekdayIndex();
-    if (idx >= 0 && idx < m_percentages.size())
+    int before = value;
+    if (idx >= 0 && idx < m_percentages.size()) {
+        before = bench::clampPercent(m_percentages[idx]);
         m_percentages[idx] = QString::number(value);
+    }
     if (m_settingPercent)
         return;
+    if (m_undo && idx >= 0 && before != value)
+        m_undo->push(new PercentCommand(idx, before, value, [this](int day, int percent) { setDayPercent(day, percent); }));
     BuildStandardRow();
     Evaluate();
+}
+
+void TAnalyze::setDayPercent(int day, int percent)
+{
+    if (day < 0 || day >= m_percentages.size())
+        return;
+    m_percentages[day] = QString::number(percent);
+    if (day != currentWeekdayIndex()) {
+        checkWeekday(day); // shows the day, with its percentage and evaluation
+        return;
+    }
+    m_settingPercent = true;
+    Quotiety_edt->setValue(percent);
+    m_settingPercent = false;
+    m_coefficient = bench::coefficientOf(QString::number(percent));
+    BuildStandardRow();
+    Evaluate();
+}
+
+void TAnalyze::recordEdit(const QString &text, const std::function<void()> &edit)
+{
+    plan::PlanImage before;
+    const Result read = plan::readPlanImage(&before);
+    edit();
+    plan::PlanImage after;
+    if (!read.ok() || !plan::readPlanImage(&after).ok()) {
+        m_undo->clear(); // what changed is not known: nothing to undo safely
+        return;
+    }
+    plan::PlanChange change = plan::diffImages(before, after);
+    if (change.isEmpty())
+        return;
+    m_undo->push(new PlanEditCommand(text, std::move(change), [this](const Result &r) {
+        if (!r.ok()) {
+            report(r.message);
+            // The stack no longer matches the plan; it goes once this step ends.
+            QMetaObject::invokeMethod(m_undo, &QUndoStack::clear, Qt::QueuedConnection);
+        }
+        RefreshPlan();
+    }));
+}
+
+void TAnalyze::Undo()
+{
+    if (m_undo->canUndo())
+        m_undo->undo();
+}
+
+void TAnalyze::Redo()
+{
+    if (m_undo->canRedo())
+        m_undo->redo();
+}
+
+void TAnalyze::CopyEntries()
+{
+    TPlanCopy::Request request;
+    request.sourceDay = m_weekday;
+    request.mealPattern = m_state.mealPattern();
+    if (!isTotalPageShown())
+        request.slot = shownSlot();
+    const std::optional<plan::CopyRequest> chosen = TPlanCopy::run(window(), request);
+    if (!chosen)
+        return;
+    plan::CopyResult result;
+    recordEdit(QStringLiteral("复制 ") + plan::weekdayCaption(currentWeekdayIndex()), [&] { result = plan::copyEntries(*chosen); });
+    if (!result.ok()) {
+        report(result.message);
+        return;
+    }
+    prompt::info(this, plan::copyMessage(result));
+    RefreshPlan();
 }
 
 void TAnalyze::mirrorColumns(DataGrid *grid)
@@ -709,7 +829,8 @@ void TAnalyze::Delete()
         if (isTotalPageShown())
             m_slot = g->currentValue(QStringLiteral("DINERTIME")).toString().trimmed();
     }
-    const plan::PlanResult r = plan::deleteEntry(code, m_weekday, m_slot, name);
+    plan::PlanResult r;
+    recordEdit(QStringLiteral("删除 ") + name, [&] { r = plan::deleteEntry(code, m_weekday, m_slot, name); });
     if (!r.ok())
         report(r.message);
     RefreshPlan();
@@ -719,7 +840,8 @@ void TAnalyze::ClearAll()
 {
     if (!prompt::ask(this, QStringLiteral("确认清空？")))
         return;
-    const plan::PlanResult r = plan::clearPlan();
+    plan::PlanResult r;
+    recordEdit(QStringLiteral("清空配餐"), [&] { r = plan::clearPlan(); });
     if (!r.ok())
         report(r.message);
     RefreshPlan();
@@ -744,7 +866,11 @@ TAnalyzeEdit::Request TAnalyze::editRequest()
 
 void TAnalyze::ChangeWeight()
 {
-    if (TAnalyzeEdit::run(window(), editRequest()))
+    const TAnalyzeEdit::Request request = editRequest();
+    bool changed = false;
+    recordEdit(QStringLiteral("修改 ") + request.name,
+               [&] { changed = TAnalyzeEdit::run(window(), request).has_value(); });
+    if (changed)
         RefreshPlan();
 }
 
@@ -762,7 +888,11 @@ void TAnalyze::addEntryRequested()
 {
     if (m_chooser->chosenName().isEmpty())
         return;
-    if (TAnalyzeInsert::run(window(), addRequest()))
+    const TAnalyzeInsert::Request request = addRequest();
+    bool added = false;
+    recordEdit(QStringLiteral("增加 ") + request.name,
+               [&] { added = TAnalyzeInsert::run(window(), request).has_value(); });
+    if (added)
         RefreshPlan();
 }
 

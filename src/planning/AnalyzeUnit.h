@@ -32,6 +32,7 @@ class QPushButton;
 class QRadioButton;
 class QSqlQueryModel;
 class QTabWidget;
+class QUndoStack;
 class SpinEdit;
 class TFoodChooser;
 
@@ -110,7 +111,10 @@ public:
     // Connects a command button to its window and enables it.
     void setCommand(const QString &buttonName, std::function<void(TAnalyze *)> command);
 
-    // The menu of the plan grids ("成分选择(&Select)").
+    // The plan edits of this workbench, for undo and redo.
+    QUndoStack *undoStack() const { return m_undo; }
+
+    // The menu of the plan grids ("成分选择(&Select)", "复制到(&C)…").
     QMenu *gridMenu() const { return m_gridMenu; }
 
 public slots:
@@ -124,6 +128,10 @@ public slots:
     void ClearAll();
     void ChangeWeight();
     void SelectColumns();
+    // Copy of the shown day (or meal) to other days; undo and redo of the plan edits.
+    void CopyEntries();
+    void Undo();
+    void Redo();
     // The show steps (also run by the show event when the window turns visible).
     void ShowSteps();
 
@@ -146,6 +154,9 @@ private:
     void report(const QString &error);
     QSet<QString> visibleTotalColumns() const;
     void onCommand(const QString &buttonName);
+    // Runs edit and puts what it changed in the plan on the undo stack.
+    void recordEdit(const QString &text, const std::function<void()> &edit);
+    void setDayPercent(int day, int percent);
 
     nqb::RunState &m_state;
     TFoodChooser *m_chooser = nullptr;
@@ -161,6 +172,7 @@ private:
     DataGrid *DRIs_Grid = nullptr;
     BarChart *Chart1 = nullptr;
     QMenu *m_gridMenu = nullptr;
+    QUndoStack *m_undo = nullptr;
     QList<QPushButton *> m_buttons;
     QHash<QString, std::function<void(TAnalyze *)>> m_commands;
 

@@ -885,8 +885,8 @@ def main():
     per_group = {}
     for r in added:
         per_group[r[0][:2]] = per_group.get(r[0][:2], 0) + 1
-    print("foods of the 2002/2004 tables %d (%s); book kcal %d, kcal by the book's rule %d "
-          "(the rule gives the book's kcal within 2 kcal for %d of %d)"
+    print("foods of the 2002/2004 tables %d; foods per group with the kept typed ones %s; book kcal %d, "
+          "kcal by the book's rule %d (the rule gives the book's kcal within 2 kcal for %d of %d)"
           % (len(cdc), ", ".join("%s: %d" % (g, per_group[g]) for g in sorted(per_group)), cdc_stats["book_kcal"],
              cdc_stats["computed_kcal"], cdc_stats["rule_agrees"], cdc_stats["rule_checked"]))
     print("typed foods: %d replaced by a table row, %d kept unverified (%s), %d removed (%s)"

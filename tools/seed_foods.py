@@ -346,9 +346,9 @@ def build_raw_foods(data_dir, groups, subs):
 
 
 def program_name(platform_name):
-    """A platform name in the program's form: full-width brackets, an alias in
+    """A platform name in the program's form: full-width brackets and ％, an alias in
     [ ] after the qualifiers (腐乳[酱豆腐](白) -> 腐乳（白）[酱豆腐])."""
-    name = platform_name.strip().replace("(", "（").replace(")", "）")
+    name = platform_name.strip().replace("(", "（").replace(")", "）").replace("%", "％")
     m = re.fullmatch(r"(.+?)(\[[^\]]*\])(（.*）)", name)
     if m:
         name = m.group(1) + m.group(3) + m.group(2)

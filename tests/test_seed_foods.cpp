@@ -1,5 +1,6 @@
 // The food reference data of a database built from the seed: raw foods and
-// their tree, supplementary foods, glycemic index, dishes and quantified menus.
+// their tree, the foods of the 2002/2004 tables, fatty-acid shares, iodine,
+// glycemic index, dishes and quantified menus.
 #include "TestEnv.h"
 #include "data/DataModule.h"
 #include "data/NutrientBlocks.h"
@@ -68,6 +69,9 @@ private slots:
     void compositionValuesAreSound();
     void spotValuesMatchTheBook();
     void glycemicIndexRowsPointToTheirFoods();
+    void glycemicIndexRowsSitInTheTree();
+    void condimentsAndDrinksComeFromTheTable();
+    void fattyAcidSharesAndIodine();
     void dishBlockFollowsTheEditorRule();
     void dishesAreStoredFromTheirIngredients();
     void menusAndARealisticDay();
@@ -129,30 +133,55 @@ void SeedFoodsTest::foodCodesNamesAndTree()
         names.insert(name);
         ++n;
     }
-    QVERIFY2(n >= 1869 + 40, qPrintable(QString::number(n)));
+    QVERIFY2(n >= 1869 + 300, qPrintable(QString::number(n)));
     // Every food of the composition table is present (1869 rows, groups 01-13, 19, 21).
-    QCOMPARE(rowCount(QStringLiteral("select count(*) from Nutri_tb where FoodDescribe is null or "
-                                     "FoodDescribe not like '补充数据%'")),
+    QCOMPARE(rowCount(QStringLiteral("select count(*) from Nutri_tb where substr(Code,1,2) not in "
+                                     "('14','15','16','17','18','20')")),
              1869);
     // Names the table misread are corrected.
     QCOMPARE(rowCount(QStringLiteral("select count(*) from Nutri_tb where FoodName = '麸皮'")), 1);
     QCOMPARE(rowCount(QStringLiteral("select count(*) from Nutri_tb where FoodName like '%荽皮%'")), 0);
 
-    // Supplementary foods: in the groups the table lacks, marked as such, enough of them.
-    const int supplement =
-        rowCount(QStringLiteral("select count(*) from Nutri_tb where FoodDescribe like '补充数据%'"));
-    QVERIFY2(supplement >= 40 && supplement <= 70, qPrintable(QString::number(supplement)));
-    QCOMPARE(rowCount(QStringLiteral("select count(*) from Nutri_tb where FoodDescribe like '补充数据%' and "
-                                     "substr(Code,1,2) not in ('14','15','16','17','18','20')")),
-             0);
+    // Groups the 6th edition lacks hold the 2002/2004 tables' foods, each
+    // naming its source; a food no table has is marked unverified, and is
+    // kept only because a dish or a quantified menu uses it.
     QCOMPARE(rowCount(QStringLiteral("select count(*) from Nutri_tb where substr(Code,1,2) in "
                                      "('14','15','16','17','18','20') and (FoodDescribe is null or "
-                                     "FoodDescribe not like '补充数据%')")),
+                                     "(FoodDescribe not like '数据来源：中国食物成分表2002%' and "
+                                     "FoodDescribe not like '未经核实%'))")),
+             0);
+    QCOMPARE(rowCount(QStringLiteral("select count(*) from Nutri_tb where (FoodDescribe like '数据来源：中国食物成分表2002%' "
+                                     "or FoodDescribe like '未经核实%') and substr(Code,1,2) not in "
+                                     "('14','15','16','17','18','20')")),
+             0);
+    QSqlQuery unverified = run(QStringLiteral("SELECT Code, FoodName FROM Nutri_tb WHERE FoodDescribe LIKE '未经核实%'"));
+    int kept = 0;
+    while (unverified.next()) {
+        QSqlQuery use(nqb::db());
+        use.prepare(QStringLiteral("SELECT (SELECT count(*) FROM CateComponent_tb WHERE CODE = ?) + "
+                                   "(SELECT count(*) FROM CustomPantry_tb WHERE PANTRY = ?)"));
+        use.addBindValue(unverified.value(0));
+        use.addBindValue(unverified.value(0));
+        QVERIFY(use.exec() && use.next());
+        QVERIFY2(use.value(0).toInt() > 0, qPrintable(unverified.value(1).toString() + QStringLiteral(" is used by nothing")));
+        ++kept;
+    }
+    QVERIFY2(kept > 0 && kept <= 10, qPrintable(QString::number(kept)));
+    // Typed rows the table replaced are gone: no "representative" soy sauce or vinegar.
+    QCOMPARE(rowCount(QStringLiteral("select count(*) from Nutri_tb where FoodName in "
+                                     "('酱油（代表值）','醋（代表值）','酱油（生抽）','可乐','白砂糖')")),
+             0);
+    // Names misread in the scan and identical in values to the 2002 sample are corrected.
+    QCOMPARE(rowCount(QStringLiteral("select count(*) from Nutri_tb where FoodName in "
+                                     "('籼米粉[排米粉]','鳡鱼[猴鱼]','鲹鱼[蓝圆鲹、边鱼]','鲻鱼[白眼棱鱼]')")),
+             4);
+    QCOMPARE(rowCount(QStringLiteral("select count(*) from Nutri_tb where FoodName in "
+                                     "('粳米粉[排米粉]','鲶鱼[猴鱼]','鳕鱼[蓝圆鳕、边鱼]','鲽鱼[白眼棱鱼]')")),
              0);
 
     // Pinyin initials are filled from the names in every food table.
     for (const auto &[table, key] : {std::pair{"Nutri_tb", "FoodName"}, std::pair{"CateNutri_tb", "FOODNAME"},
-                                    std::pair{"GlycemicIndex_tb", "FoodName"}}) {
+                                    std::pair{"GlycemicIndex_tb", "FoodName"}, std::pair{"Fatty_tb", "FoodName"}}) {
         QSqlQuery p = run(QStringLiteral("SELECT %1, PYJM FROM %2").arg(QLatin1String(key), QLatin1String(table)));
         int rows = 0;
         while (p.next()) {
@@ -182,7 +211,7 @@ void SeedFoodsTest::compositionValuesAreSound()
     }
 
     // Columns the composition table does not have stay empty; nothing is invented.
-    for (const char *c : {"FIBTG", "FIBSOL", "VITB6A", "VITB12", "FOL", "ID"})
+    for (const char *c : {"FIBTG", "FIBSOL", "VITB6A", "VITB12", "FOL"})
         QCOMPARE(rowCount(QStringLiteral("select count(*) from Nutri_tb where %1 is not null").arg(QLatin1String(c))),
                  0);
 
@@ -206,7 +235,11 @@ void SeedFoodsTest::compositionValuesAreSound()
                      qPrintable(QStringLiteral("%1 %2: %3 kcal / %4 kJ").arg(code, q.value(1).toString()).arg(kcal).arg(kj)));
             QVERIFY(q.value(4).toString().contains(QStringLiteral("kJ")));
         }
-        if (q.value(4).toString().startsWith(QLatin1String("补充数据")))
+        // Foods of the 2002/2004 tables carry the book's kcal (or the book's
+        // rule applied to their values); kJ follows from it.
+        if (code.left(2) == QLatin1String("14") || code.left(2) == QLatin1String("15") ||
+            code.left(2) == QLatin1String("16") || code.left(2) == QLatin1String("17") ||
+            code.left(2) == QLatin1String("18") || code.left(2) == QLatin1String("20"))
             QCOMPARE(kj, std::round(kcal * 4.184));
         ++checked;
     }
@@ -257,10 +290,10 @@ void SeedFoodsTest::spotValuesMatchTheBook()
         {"猪肉（瘦）", "FAT", 6.2},            {"猪肉（瘦）", "CHOCDF", 1.5},       {"猪肉（瘦）", "FE", 3.0},
         // Egg: 255 µg RAE of which 216 retinol, so 39 µg RAE = 468 µg carotene = 78 µg RE.
         {"鸡蛋（代表值）", "VITA", 294},
-        // Supplementary foods.
-        {"精盐", "NA", 39311},                 {"酱油（代表值）", "NA", 5757},      {"味精", "NA", 8160},
-        {"白砂糖", "ENERC_kcal", 400},         {"白砂糖", "CHOCDF", 99.9},          {"醋（代表值）", "ENERC_kcal", 31},
-        {"醋（代表值）", "NA", 262.1},         {"啤酒", "ENERC_kcal", 32},
+        // Condiments and drinks of the 2002 table.
+        {"精盐", "NA", 39311},                 {"酱油（均值）", "NA", 5757},      {"味精", "NA", 8160},
+        {"糖（白砂糖）", "ENERC_kcal", 400},   {"糖（白砂糖）", "CHOCDF", 99.9},    {"醋（均值）", "ENERC_kcal", 31},
+        {"醋（均值）", "NA", 262.1},           {"啤酒（均值）", "ENERC_kcal", 32},
     };
     for (const auto &s : spots) {
         QSqlQuery q(nqb::db());
@@ -286,11 +319,12 @@ void SeedFoodsTest::glycemicIndexRowsPointToTheirFoods()
 {
     TestEnv env;
     QCOMPARE(rowCount(QStringLiteral("GlycemicIndex_tb")), 259);
+    // Every row carries a code, so the food tree reaches it.
+    QCOMPARE(rowCount(QStringLiteral("select count(*) from GlycemicIndex_tb where CODE is null or CODE = ''")), 0);
     QSqlQuery q = run(QStringLiteral("SELECT g.CODE, g.FoodName, n.Code, n.FoodName, g.GI FROM GlycemicIndex_tb g "
-                                     "LEFT JOIN Nutri_tb n ON n.Code = g.CODE WHERE g.CODE IS NOT NULL"));
+                                     "JOIN Nutri_tb n ON n.Code = g.CODE"));
     QSet<QString> tied;
     while (q.next()) {
-        QVERIFY2(!q.value(2).isNull(), qPrintable(q.value(0).toString()));
         QCOMPARE(q.value(1).toString(), q.value(3).toString());
         QVERIFY2(!tied.contains(q.value(1).toString()), qPrintable(q.value(1).toString()));
         tied.insert(q.value(1).toString());
@@ -301,11 +335,170 @@ void SeedFoodsTest::glycemicIndexRowsPointToTheirFoods()
     QSqlQuery r = run(QStringLiteral("SELECT GI FROM GlycemicIndex_tb WHERE FoodName = '苹果（代表值）'"));
     QVERIFY(r.next());
     QCOMPARE(r.value(0).toDouble(), 36.0);
-    // Untied rows keep the printed name; dried lentils are not tied to fresh bean pods.
-    QCOMPARE(rowCount(QStringLiteral("select count(*) from GlycemicIndex_tb where CODE is null and FoodName='扁豆'")), 1);
+    // Untied rows keep the printed name under a code of their own; dried
+    // lentils are not tied to fresh bean pods.
+    QCOMPARE(rowCount(QStringLiteral("select count(*) from GlycemicIndex_tb g where FoodName='扁豆' and "
+                                     "CODE like '03-%' and not exists (select 1 from Nutri_tb n where n.Code=g.CODE)")),
+             1);
     QCOMPARE(rowCount(QStringLiteral("select count(*) from GlycemicIndex_tb g join Nutri_tb n on n.Code=g.CODE "
                                      "where n.FoodName='扁豆'")),
              0);
+}
+
+void SeedFoodsTest::glycemicIndexRowsSitInTheTree()
+{
+    TestEnv env;
+    // A row without a raw food has a code of its own: unique, in an existing
+    // sub-group, and clashing with no raw food.
+    QSet<QString> subs;
+    QSqlQuery s = run(QStringLiteral("SELECT FoodGroup, SubID FROM FoodKindSub_tb"));
+    while (s.next())
+        subs.insert(s.value(0).toString() + QLatin1Char('-') + s.value(1).toString());
+    QSqlQuery q = run(QStringLiteral("SELECT g.CODE, g.FoodName, n.FoodName FROM GlycemicIndex_tb g "
+                                     "LEFT JOIN Nutri_tb n ON n.Code = g.CODE"));
+    const QRegularExpression codeForm(QStringLiteral("^\\d\\d-\\d-\\d\\d\\d$"));
+    QSet<QString> own;
+    int tied = 0;
+    while (q.next()) {
+        const QString code = q.value(0).toString();
+        QVERIFY2(codeForm.match(code).hasMatch(), qPrintable(code));
+        QVERIFY2(subs.contains(code.left(4)), qPrintable(code + QStringLiteral(" is in no sub-group")));
+        if (q.value(2).isNull()) {
+            QVERIFY2(!own.contains(code), qPrintable(code));
+            own.insert(code);
+        } else {
+            ++tied;
+        }
+    }
+    QCOMPARE(tied + own.size(), 259);
+    QVERIFY2(tied >= 70, qPrintable(QString::number(tied)));
+
+    // Found through the tree: the sub-group "糖" of 糖蜜饯类 lists glucose,
+    // a row no raw food stands for, and the sugar the book measured.
+    QSqlQuery t = run(QStringLiteral("SELECT g.FoodName FROM GlycemicIndex_tb g JOIN FoodKindSub_tb s ON "
+                                     "s.FoodGroup = substr(g.CODE,1,2) AND s.SubID = substr(g.CODE,4,1) "
+                                     "WHERE s.FoodGroup = '18' AND s.FoodGroupSub = '1-糖'"));
+    QStringList names;
+    while (t.next())
+        names << t.value(0).toString();
+    QVERIFY2(names.contains(QStringLiteral("葡萄糖")), qPrintable(names.join(QLatin1Char(' '))));
+    QVERIFY2(names.contains(QStringLiteral("糖（白砂糖）")), qPrintable(names.join(QLatin1Char(' '))));
+    // A mixed meal is filed under 其他, a rice dish of the cereals under its group.
+    QCOMPARE(rowCount(QStringLiteral("select count(*) from GlycemicIndex_tb where FoodName = '馒头 + 酱牛肉' and "
+                                     "CODE like '21-9-%'")),
+             1);
+    QCOMPARE(rowCount(QStringLiteral("select count(*) from GlycemicIndex_tb where FoodName = '黑米粥' and "
+                                     "CODE like '01-%'")),
+             1);
+}
+
+void SeedFoodsTest::condimentsAndDrinksComeFromTheTable()
+{
+    TestEnv env;
+    auto value = [](const QString &name, const char *column) -> QVariant {
+        QSqlQuery q(nqb::db());
+        q.prepare(QStringLiteral("SELECT %1 FROM Nutri_tb WHERE FoodName = ?").arg(QLatin1String(column)));
+        q.addBindValue(name);
+        if (!q.exec() || !q.next())
+            return QVariant(QStringLiteral("<missing %1>").arg(name));
+        return q.value(0);
+    };
+    // Salt, typed before, now the table's row: Na 39311 mg, code of the 2002 book.
+    QCOMPARE(value(QStringLiteral("精盐"), "NA").toDouble(), 39311.0);
+    QCOMPARE(value(QStringLiteral("精盐"), "Code").toString(), QStringLiteral("20-7-102"));
+    QVERIFY(value(QStringLiteral("精盐"), "FoodDescribe").toString().contains(QStringLiteral("207102")));
+    // Light soy sauce with the table's values, not the typed ones (Na 6000, water 73).
+    QCOMPARE(value(QStringLiteral("生抽"), "NA").toDouble(), 6384.7);
+    QCOMPARE(value(QStringLiteral("生抽"), "WATER").toDouble(), 81.2);
+    // Energy is the book's kcal, not the platform's kJ: Sichuan pepper 258 kcal
+    // (the platform's 1574 kJ would be 376 kcal), beer 32 kcal.
+    QCOMPARE(value(QStringLiteral("花椒"), "ENERC_kcal").toDouble(), 258.0);
+    QCOMPARE(value(QStringLiteral("花椒"), "ENERC_kJ").toDouble(), std::round(258 * 4.184));
+    QCOMPARE(value(QStringLiteral("啤酒（均值）"), "ENERC_kcal").toDouble(), 32.0);
+    // Alcoholic drinks: the platform's carbohydrate is the alcohol; none is stored.
+    QCOMPARE(rowCount(QStringLiteral("select count(*) from Nutri_tb where Code like '17-%' and CHOCDF is not null")), 0);
+    QVERIFY(rowCount(QStringLiteral("select count(*) from Nutri_tb where Code like '17-%'")) > 40);
+    QCOMPARE(rowCount(QStringLiteral("select count(*) from Nutri_tb where Code like '17-%' and "
+                                     "FoodDescribe not like '%酒精%'")),
+             0);
+
+    // A dish with soy sauce points at the table's soy sauce, and its sodium is
+    // recomputed from the new values.
+    const QString soy = value(QStringLiteral("酱油（均值）"), "Code").toString();
+    QSqlQuery d(nqb::db());
+    d.prepare(QStringLiteral("SELECT FOODID, NA FROM CateNutri_tb WHERE FOODNAME = '皮蛋豆腐'"));
+    QVERIFY(d.exec() && d.next());
+    const QString dish = d.value(0).toString();
+    const double storedNa = d.value(1).toDouble();
+    QSqlQuery c(nqb::db());
+    c.prepare(QStringLiteral("SELECT c.CODE, c.WEIGHT, n.EDIBLE, n.NA FROM CateComponent_tb c JOIN Nutri_tb n ON "
+                             "n.Code = c.CODE WHERE c.FOODID = ?"));
+    c.addBindValue(dish);
+    QVERIFY(c.exec());
+    double weight = 0, na = 0;
+    bool hasSoy = false;
+    while (c.next()) {
+        hasSoy = hasSoy || c.value(0).toString() == soy;
+        weight += c.value(1).toDouble();
+        na += c.value(1).toDouble() * c.value(2).toDouble() * c.value(3).toDouble() / 10000.0;
+    }
+    QVERIFY(hasSoy);
+    QVERIFY2(std::fabs(storedNa - round4(na) * 100 / round4(weight)) < 1e-6, qPrintable(QString::number(storedNa)));
+    // 10 g of soy sauce at 5757 mg/100 g in 439 g of dish, plus the preserved egg's.
+    QVERIFY2(storedNa > 5757.0 * 10 / 439, qPrintable(QString::number(storedNa)));
+}
+
+void SeedFoodsTest::fattyAcidSharesAndIodine()
+{
+    TestEnv env;
+    // Every fatty-acid row belongs to a food of that code and name, once, with
+    // shares that are percentages of all fatty acids.
+    QCOMPARE(rowCount(QStringLiteral("select count(*) from Fatty_tb f left join Nutri_tb n on n.Code = f.CODE "
+                                     "where n.Code is null or n.FoodName <> f.FoodName")),
+             0);
+    QCOMPARE(rowCount(QStringLiteral("select count(*) from (select CODE from Fatty_tb group by CODE having count(*) > 1)")),
+             0);
+    QCOMPARE(rowCount(QStringLiteral("select count(*) from Fatty_tb where SFA_FA_Total > 100 or MUFA_FA_Totol > 100 or "
+                                     "PUFA_FA_Total > 100 or SFA_FA_Total + MUFA_FA_Totol + PUFA_FA_Total > 105")),
+             0);
+    QVERIFY(rowCount(QStringLiteral("Fatty_tb")) > 400);
+    // The fatty-acid page of a keyed food: lard 43.2 / 47.9 / 8.9 %.
+    QSqlQuery f = run(QStringLiteral("SELECT SFA_FA_Total, MUFA_FA_Totol, PUFA_FA_Total, PYJM, FattyAcid_Total, "
+                                     "SFA_FA_16_0 FROM Fatty_tb WHERE FoodName = '猪油（炼）'"));
+    QVERIFY(f.next());
+    QCOMPARE(f.value(0).toDouble(), 43.2);
+    QCOMPARE(f.value(1).toDouble(), 47.9);
+    QCOMPARE(f.value(2).toDouble(), 8.9);
+    QCOMPARE(f.value(3).toString(), nqb::PinyinInitials(QStringLiteral("猪油（炼）")));
+    // Nothing beyond the class totals is invented.
+    QVERIFY(f.value(4).isNull() && f.value(5).isNull());
+    // Values the platform gives in grams under a percent label are not loaded as percent.
+    QCOMPARE(rowCount(QStringLiteral("select count(*) from Fatty_tb where FoodName like '比萨饼%' or "
+                                     "FoodName like '三明治%' or FoodName like '热狗%'")),
+             0);
+    QVERIFY(rowCount(QStringLiteral("select count(*) from Nutri_tb where FoodName like '三明治%'")) > 0);
+
+    // Iodine: a trace is stored as 0, a food without a value stays empty.
+    auto iodine = [](const char *name) {
+        QSqlQuery q(nqb::db());
+        q.prepare(QStringLiteral("SELECT ID FROM Nutri_tb WHERE FoodName = ?"));
+        q.addBindValue(QString::fromUtf8(name));
+        return q.exec() && q.next() ? q.value(0) : QVariant(QStringLiteral("missing"));
+    };
+    QCOMPARE(iodine("籼米"), QVariant(0.0));
+    QVERIFY(iodine("稻米（代表值）").isNull());
+    QCOMPARE(iodine("鸡精").toDouble(), 766.5);
+    QCOMPARE(iodine("生抽").toDouble(), 0.6);
+    QVERIFY(rowCount(QStringLiteral("select count(*) from Nutri_tb where ID is not null")) > 100);
+    // Keyed 6th-edition foods name the source of their iodine.
+    QCOMPARE(rowCount(QStringLiteral("select count(*) from Nutri_tb where ID is not null and "
+                                     "substr(Code,1,2) not in ('14','15','16','17','18','20') and "
+                                     "FoodDescribe not like '%碘取自中国食物成分表2002/2004%'")),
+             0);
+    // A dish's iodine follows from its ingredients: steamed perch has it from its light soy sauce.
+    QSqlQuery dish = run(QStringLiteral("SELECT ID FROM CateNutri_tb WHERE FOODNAME = '清蒸鲈鱼'"));
+    QVERIFY(dish.next());
+    QVERIFY(!dish.value(0).isNull() && dish.value(0).toDouble() > 0);
 }
 
 void SeedFoodsTest::dishBlockFollowsTheEditorRule()

@@ -6,14 +6,22 @@ Inputs
   <data>/cfct6_glycemic_index.csv   glycemic index table of the same book
   tools/seed-src/food_groups.txt    food groups and sub-groups of the food tree
   tools/seed-src/name_fixes.csv     corrections of misread food names
-  tools/seed-src/supplement_foods.csv  condiments, drinks, sugars, snacks (groups 14-18, 20)
+  <data>/cdc_fq_2002_2004_foods.csv  foods of the 2002/2004 tables (China CDC platform):
+                                    groups 14-18 and 20, iodine of those foods
+  <data>/supplement_vs_cdc_check.csv  typed supplementary foods paired with those foods
+  <data>/cfct_fatty_acid_totals_pct.csv  SFA/MUFA/PUFA in % of total fatty acids
+  <data>/cfct_iodine.csv            iodine, µg/100 g
+  tools/seed-src/cdc_subgroups.txt  sub-group of each 2002/2004 food taken
+  tools/seed-src/supplement_foods.csv  foods typed in earlier (groups 14-18, 20); only
+                                    those no table has and a dish or menu needs are kept
   tools/seed-src/gi_links.csv       hand-made ties and refusals of glycemic index rows
+  tools/seed-src/gi_groups.csv      sub-group of the glycemic index rows without a food
   tools/seed-src/dishes.txt         dish categories and recipes (by food name)
   tools/seed-src/menus.txt          starter quantified menus
 
 Outputs (resources/seed/)
   FoodKind_tb.csv, FoodKindSub_tb.csv, Nutri_tb.csv, Nutri_tb.supplement.csv,
-  GlycemicIndex_tb.csv, Element_tb.csv, CateKind_tb.csv, CateNutri_tb.csv,
+  Fatty_tb.csv, GlycemicIndex_tb.csv, Element_tb.csv, CateKind_tb.csv, CateNutri_tb.csv,
   CateComponent_tb.csv, CustomPantry_tb.csv
 
 PYJM columns and the composition values of dishes are left empty: the program
@@ -65,9 +73,27 @@ ELEMENT_NAMES = {
 }
 
 SUPPLEMENT_SOURCES = {
-    "B": "补充数据（中国食物成分表，非本表扫描数据）",
-    "T": "补充数据（市售产品典型值，非本表扫描数据）",
+    "B": "未经核实：按记忆录入的旧版中国食物成分表数值，公开的成分表中未找到此食物",
+    "T": "未经核实：按市售产品典型值录入，公开的成分表中未找到此食物",
 }
+
+# Platform columns of the 2002/2004 tables -> block columns (same units; the
+# platform's vitamin A is in µg RE already, its vitamin E is α-TE, its fibre of
+# the 2002 Excel is insoluble fibre like the 6th edition's).
+CDC_DIRECT = {
+    "water_g": "WATER", "protein_g": "PROCNT", "fat_g": "FAT", "cho_g": "CHOCDF",
+    "fiber_xls2002_g": "FIBINS", "cholesterol_mg": "CHOLE", "ash_g": "ASH", "carotene_ug": "CAROT",
+    "vita_ug": "VITA", "vite_atE_mg": "VITET", "thiamin_mg": "THIA", "riboflavin_mg": "RIBF",
+    "niacin_mg": "NIA", "vitc_mg": "VITC", "ca_mg": "CA", "p_mg": "P", "k_mg": "K", "na_mg": "NA",
+    "mg_mg": "MG", "fe_mg": "FE", "zn_mg": "ZN", "se_ug": "SE", "cu_mg": "CU", "mn_mg": "MN",
+    "iodine_ug": "ID",
+}
+
+CDC_GROUPS = {"14", "15", "16", "17", "18", "20"}
+ALCOHOL_GROUP = "17"
+
+# Fatty-acid rows holding grams per 100 g under a percent label on the platform.
+FA_NOT_PERCENT = "looks_like_g_per_100g_not_pct"
 
 MEAL_SLOTS = ["早餐", "早间餐", "午餐", "午间餐", "晚餐", "晚间餐", "加餐"]
 
@@ -315,20 +341,203 @@ def build_raw_foods(data_dir, groups, subs):
         edible = num(r["edible_pct"])
         out.append([f["code"], f["name"], "", fmt(edible)] + [fmt(vals[c]) for c in BLOCK]
                    + ["；".join(f["notes"]), area])
-    return out, stats
+    code_of6 = {f["code6"]: f["code"] for f in foods}
+    return out, stats, code_of6
 
 
-def build_supplement(groups, subs, taken_codes, taken_names):
-    out = []
+def program_name(platform_name):
+    """A platform name in the program's form: full-width brackets and ％, an alias in
+    [ ] after the qualifiers (腐乳[酱豆腐](白) -> 腐乳（白）[酱豆腐])."""
+    name = platform_name.strip().replace("(", "（").replace(")", "）").replace("%", "％")
+    m = re.fullmatch(r"(.+?)(\[[^\]]*\])(（.*）)", name)
+    if m:
+        name = m.group(1) + m.group(3) + m.group(2)
+    return name
+
+
+def load_cdc_subgroups():
+    """platform id -> (group, sub-group) from tools/seed-src/cdc_subgroups.txt."""
+    where = {}
+    for n, line in source_lines(os.path.join(SRC, "cdc_subgroups.txt")):
+        m = re.fullmatch(r"(\d+)(?:-(\d+))?\s+(\d\d)-(\w)", line)
+        if not m:
+            fail("cdc_subgroups.txt:%d: cannot read %r" % (n, line))
+            continue
+        lo = int(m.group(1))
+        hi = int(m.group(2) or lo)
+        for pid in range(lo, hi + 1):
+            if pid in where:
+                fail("cdc_subgroups.txt:%d: platform id %d listed twice" % (n, pid))
+            where[pid] = (m.group(3), m.group(4))
+    return where
+
+
+def book_energy(vals, group):
+    """Energy by the book's rule, for foods whose kcal the platform copy lacks:
+    4 kcal/g protein, 9 fat, 4 carbohydrate less fibre; in alcoholic drinks
+    the platform's "carbohydrate" (100 - water) is the alcohol, 7 kcal/g.
+    Checked against every food that has the book's kcal (see the summary)."""
+    p = vals["PROCNT"] or 0.0
+    f = vals["FAT"] or 0.0
+    if group == ALCOHOL_GROUP:
+        return 4 * p + 9 * f + 7 * (vals["_alcohol"] or 0.0)
+    c = (vals["CHOCDF"] or 0.0) - (vals["FIBINS"] or 0.0)
+    return 4 * p + 9 * f + 4 * max(c, 0.0)
+
+
+def build_cdc_foods(data_dir, subs, taken_codes, taken_names):
+    """The platform's foods of groups 14-18 and 20 without a 6th-edition
+    counterpart. Returns the seed rows and platform id -> (code, name)."""
+    where = load_cdc_subgroups()
+    rows = read_csv(os.path.join(data_dir, "cdc_fq_2002_2004_foods.csv"))
+    picked = []
+    for r in rows:
+        pid = int(r["platform_id"])
+        c2 = r["code_2002"].strip()
+        placed = where.pop(pid, None)
+        if c2 and c2[:2] in CDC_GROUPS:
+            key = (c2[:2], c2[2])
+            if placed is not None and placed != key:
+                fail("cdc_subgroups.txt: platform id %d is %s-%s by its 2002 code %s, not %s-%s"
+                     % (pid, key[0], key[1], c2, placed[0], placed[1]))
+            placed = key
+        if placed is None:
+            continue
+        if r["cfct6_code"].strip():
+            if c2[:2] in CDC_GROUPS:
+                fail("platform id %d %s has a 6th-edition counterpart %s" % (pid, r["food_name"], r["cfct6_code"]))
+            continue
+        if placed not in subs:
+            fail("platform id %d: sub-group %s-%s missing from food_groups.txt" % (pid, placed[0], placed[1]))
+            continue
+        picked.append((r, placed, c2 if c2[:2] in CDC_GROUPS else ""))
+    # (ids inside a range that the table does not hold are gaps of the platform)
+
+    # Codes: the 2002 code GG S NNN where there is one, otherwise the next free
+    # number of the sub-group after the highest one in use, in platform order.
+    used = set(taken_codes)
+    for r, placed, c2 in picked:
+        if c2:
+            code = "%s-%s-%s" % (c2[:2], c2[2], c2[3:])
+            if code in used:
+                fail("platform id %s: code %s already used" % (r["platform_id"], code))
+            used.add(code)
+    out, by_pid = [], {}
+    stats = dict(book_kcal=0, computed_kcal=0, rule_checked=0, rule_agrees=0)
+    for r, placed, c2 in picked:
+        if c2:
+            code = "%s-%s-%s" % (c2[:2], c2[2], c2[3:])
+        else:
+            code = next_code(used, placed)
+        used.add(code)
+        name = program_name(r["food_name"])
+        if name in taken_names:
+            fail("platform id %s: name %s already used" % (r["platform_id"], name))
+        taken_names.add(name)
+        vals = {c: None for c in BLOCK}
+        for col, blk in CDC_DIRECT.items():
+            vals[blk] = num(r[col])
+            if vals[blk] is not None and vals[blk] < 0:
+                fail("platform id %s: negative %s" % (r["platform_id"], col))
+        notes = []
+        if c2:
+            notes.append("数据来源：中国食物成分表2002（原书编码%s），疾控中心营养所食物成分查询平台第%s条"
+                         % (c2, r["platform_id"]))
+        else:
+            notes.append("数据来源：中国食物成分表2002/2004，疾控中心营养所食物成分查询平台第%s条" % r["platform_id"])
+        vals["_alcohol"] = None
+        if placed[0] == ALCOHOL_GROUP:
+            # The platform's carbohydrate of an alcoholic drink is 100 - water,
+            # i.e. mostly alcohol, for which the program has no column.
+            vals["_alcohol"], vals["CHOCDF"] = vals["CHOCDF"], None
+            notes.append("原表“碳水化合物”一栏为 100 减水分，实为酒精含量，未作碳水化合物收录；能量含酒精")
+        kcal = num(r["energy_kcal_xls2002"])
+        estimate = book_energy(vals, placed[0])
+        if kcal is not None:
+            stats["book_kcal"] += 1
+            stats["rule_checked"] += 1
+            if abs(estimate - kcal) <= 2:
+                stats["rule_agrees"] += 1
+        elif any(vals[c] is not None for c in ("PROCNT", "FAT", "CHOCDF", "_alcohol")):
+            kcal = float(round(estimate))
+            stats["computed_kcal"] += 1
+            notes.append("原表 kcal 未公开，能量按蛋白质 4、脂肪 9、碳水化合物（减膳食纤维）4%s kcal/g 计算"
+                         % ("、酒精 7" if placed[0] == ALCOHOL_GROUP else ""))
+        else:
+            notes.append("原表无能量数值")
+        del vals["_alcohol"]
+        if kcal is not None:
+            vals["ENERC_kcal"] = kcal
+            vals["ENERC_kJ"] = round(kcal * 4.184)
+        edible = num(r["edible_pct"])
+        row = [code, name, "", fmt(edible)] + [fmt(vals[c]) for c in BLOCK] + ["；".join(notes), ""]
+        out.append(row)
+        by_pid[r["platform_id"]] = (code, name, row)
+    return out, by_pid, used, stats
+
+
+def next_code(used, sub):
+    """The number after the highest one in use in a sub-group."""
+    g, s = sub
+    top = max([int(c[5:]) for c in used if c[:5] == "%s-%s-" % (g, s)] + [0])
+    if top >= 999:
+        fail("sub-group %s-%s is full" % sub)
+    return "%s-%s-%03d" % (g, s, top + 1)
+
+
+def wanted_names():
+    """Food names the dishes and menus refer to (after the dish aliases)."""
+    names = set()
+    for n, line in source_lines(os.path.join(SRC, "dishes.txt")):
+        m = re.fullmatch(r"@(\S+)\s*=\s*(.+)", line)
+        if m:
+            names.add(m.group(2).strip())
+        elif not line.startswith("==") and line.count("|") == 2:
+            for item in line.split("|")[2].split(";"):
+                m = re.fullmatch(r"(.+?)\s+(\d+(?:\.\d+)?)", item.strip())
+                if m:
+                    names.add(m.group(1))
+    for n, line in source_lines(os.path.join(SRC, "menus.txt")):
+        m = re.fullmatch(r"(.+?)\s+(\d+(?:\.\d+)?)", line)
+        if m and not line.startswith("=="):
+            names.add(m.group(1))
+    return names
+
+
+def build_supplement(data_dir, subs, used_codes, taken_names, cdc_by_pid):
+    """The foods typed in earlier: a food the platform has is replaced by the
+    platform's row (its successor); one no table has stays, marked unverified,
+    only when a dish or a menu needs it. Returns the kept rows and the map
+    typed name -> successor name."""
+    pairs = {r["supplement_name"]: r for r in read_csv(os.path.join(data_dir, "supplement_vs_cdc_check.csv"))}
+    wanted = wanted_names()
+    out, successor, dropped = [], {}, []
     for r in read_csv(os.path.join(SRC, "supplement_foods.csv")):
         code, name = r["code"], r["name"]
         m = re.fullmatch(r"(\d\d)-(\w)-(\d{3})", code)
         if not m or (m.group(1), m.group(2)) not in subs:
             fail("supplement %s: code not in a listed sub-group" % code)
-        if code in taken_codes or name in taken_names:
-            fail("supplement %s %s: code or name already used" % (code, name))
-        taken_codes.add(code)
+            continue
+        pair = pairs.pop(name, None)
+        if pair is None:
+            fail("supplement %s %s: not in supplement_vs_cdc_check.csv" % (code, name))
+            continue
+        if pair["platform_id"]:
+            if pair["platform_id"] not in cdc_by_pid:
+                fail("supplement %s: its platform food %s is not taken" % (name, pair["platform_id"]))
+                continue
+            succ = cdc_by_pid[pair["platform_id"]]
+            successor[name] = succ[1]
+            succ[2][-2] += "；取代此前手工录入的“%s”" % name
+            continue
+        if name not in wanted:
+            dropped.append(name)
+            continue
+        if name in taken_names:
+            fail("supplement %s %s: name already used" % (code, name))
         taken_names.add(name)
+        code = next_code(used_codes, (m.group(1), m.group(2)))
+        used_codes.add(code)
         v = {c: None for c in BLOCK}
         for col, blk in [("water", "WATER"), ("kcal", "ENERC_kcal"), ("protein", "PROCNT"), ("fat", "FAT"),
                          ("cho", "CHOCDF"), ("fibins", "FIBINS"), ("chole", "CHOLE"), ("ash", "ASH"),
@@ -345,11 +554,80 @@ def build_supplement(groups, subs, taken_codes, taken_names):
             v["VITA"] = round((v["RETIN"] or 0) + (v["CAROT"] or 0) / 6.0, 1)
         if r["source"] not in SUPPLEMENT_SOURCES:
             fail("supplement %s: unknown source %r" % (code, r["source"]))
-        describe = SUPPLEMENT_SOURCES.get(r["source"], "")
+        describe = SUPPLEMENT_SOURCES.get(r["source"], "") + "，因菜肴或定量食谱使用而保留"
         if r["note"]:
             describe += "；" + r["note"]
         out.append([code, name, "", fmt(num(r["edible"]))] + [fmt(v[c]) for c in BLOCK] + [describe, ""])
-    return out
+    for name in pairs:
+        fail("supplement_vs_cdc_check.csv: %s is not in supplement_foods.csv" % name)
+    return out, successor, dropped
+
+
+# --------------------------------------------------------------------------
+# Fatty-acid shares and iodine
+
+def build_fatty(data_dir, code_of6, name_of_code, cdc_by_pid):
+    """Fatty_tb rows: SFA, MUFA, PUFA in % of total fatty acids for the foods
+    keyed to a 6th-edition code and for the 2002/2004 foods taken. Rows whose
+    values are grams mislabelled as percent are left out."""
+    out, seen = [], set()
+    stats = dict(keyed=0, cdc=0, not_percent=0, unplaced=0, name_only=0, impossible=0)
+    for r in read_csv(os.path.join(data_dir, "cfct_fatty_acid_totals_pct.csv")):
+        if FA_NOT_PERCENT in r["flags"].split("|") or FA_NOT_PERCENT in r["flags"]:
+            stats["not_percent"] += 1
+            continue
+        code = None
+        if r["code"].strip():
+            code = code_of6.get(r["code"].strip())
+            if code is None:
+                fail("cfct_fatty_acid_totals_pct.csv: code %s not among the foods" % r["code"])
+                continue
+            stats["keyed"] += 1
+            if r["match"] == "name_only":
+                stats["name_only"] += 1
+        elif r["platform_id"] in cdc_by_pid:
+            code = cdc_by_pid[r["platform_id"]][0]
+            stats["cdc"] += 1
+        else:
+            stats["unplaced"] += 1
+            continue
+        vals = [num(r[c]) for c in ("sfa_pct_of_fa", "mufa_pct_of_fa", "pufa_pct_of_fa")]
+        if any(v is not None and not 0 <= v <= 100 for v in vals):
+            # A class above 100 % of all fatty acids is a transcription fault.
+            stats["impossible"] += 1
+            continue
+        if code in seen:
+            fail("fatty acids: food %s twice" % code)
+        seen.add(code)
+        out.append([code, name_of_code[code], ""] + [fmt(v) for v in vals])
+    out.sort(key=lambda row: row[0])
+    return out, stats
+
+
+def apply_iodine(data_dir, raw_rows, code_of6):
+    """Iodine (µg/100 g) of the 6th-edition foods keyed in cfct_iodine.csv."""
+    by_code = {r[0]: r for r in raw_rows}
+    col = 4 + BLOCK.index("ID")
+    n = 0
+    for r in read_csv(os.path.join(data_dir, "cfct_iodine.csv")):
+        if not r["code"].strip():
+            continue
+        code = code_of6.get(r["code"].strip())
+        if code is None:
+            fail("cfct_iodine.csv: code %s not among the foods" % r["code"])
+            continue
+        row = by_code[code]
+        if row[col] != "":
+            fail("cfct_iodine.csv: %s listed twice" % r["code"])
+        v = num(r["iodine_ug"])
+        if v is None or v < 0:
+            fail("cfct_iodine.csv: %s has no usable value" % r["code"])
+            continue
+        row[col] = fmt(v)
+        note = "碘取自中国食物成分表2002/2004（疾控中心营养所食物成分查询平台第%s条）" % r["platform_id"]
+        row[-2] = row[-2] + "；" + note if row[-2] else note
+        n += 1
+    return n
 
 
 # --------------------------------------------------------------------------
@@ -364,7 +642,24 @@ def normalise(name):
     return name
 
 
-def build_gi(data_dir, food_rows):
+def gi_subgroup(printed, group_sub, food_rows):
+    """Sub-group of a glycemic index row without a food: the sub-group of the
+    foods of its group whose names begin with the food the row describes (the
+    name before any qualifier or composition note), else the group's default."""
+    g, default = group_sub
+    base = re.split(r"[（(/+＋，,]", normalise(printed))[0]
+    votes = {}
+    if len(base) >= 1:
+        for r in food_rows:
+            if r[0][:2] == g and normalise(r[1]).startswith(base):
+                votes[r[0][3]] = votes.get(r[0][3], 0) + 1
+    if votes:
+        best = max(sorted(votes), key=lambda s: votes[s])
+        return (g, best)
+    return (g, default)
+
+
+def build_gi(data_dir, food_rows, subs):
     gi_rows = read_csv(os.path.join(data_dir, "cfct6_glycemic_index.csv"))
     code_of = {r[1]: r[0] for r in food_rows}
     exact = {}
@@ -373,6 +668,13 @@ def build_gi(data_dir, food_rows):
     norm = {}
     for r in food_rows:
         norm.setdefault(normalise(r[1]), []).append(r[1])
+    groups = {}
+    for r in read_csv(os.path.join(SRC, "gi_groups.csv")):
+        m = re.fullmatch(r"(\d\d)-(\w)", r["sub_group"])
+        if not m or (m.group(1), m.group(2)) not in subs:
+            fail("gi_groups.csv: %s: sub-group %s not in food_groups.txt" % (r["food_group"], r["sub_group"]))
+            continue
+        groups[r["food_group"]] = (m.group(1), m.group(2))
 
     links = {}
     for r in read_csv(os.path.join(SRC, "gi_links.csv")):
@@ -380,6 +682,9 @@ def build_gi(data_dir, food_rows):
     out = []
     tied_food = {}
     counts = dict(exact=0, normalised=0, manual=0, unmatched=0, refused=0, duplicate=0)
+    # GI-only codes count down from 999 in their sub-group, past every code
+    # a raw food holds, so the food tree lists them without a clash.
+    used = {r[0] for r in food_rows}
     for g in gi_rows:
         idx, printed = g["index"], g["food_name"].strip()
         target, how = None, None
@@ -390,7 +695,8 @@ def build_gi(data_dir, food_rows):
             if link["food_name"]:
                 if link["food_name"] not in code_of:
                     fail("gi_links.csv: index %s names unknown food %r" % (idx, link["food_name"]))
-                target, how = link["food_name"], "manual"
+                else:
+                    target, how = link["food_name"], "manual"
             else:
                 how = "refused"
         else:
@@ -403,15 +709,26 @@ def build_gi(data_dir, food_rows):
                     target, how = cands[0], "normalised"
         if target is not None and target in tied_food:
             # One GI row per food (the table is looked up by FoodName): the
-            # first row of the book keeps the tie, later ones stay untied.
+            # first row of the book keeps the tie, later ones get their own code.
             target, how = None, "duplicate"
         if target is not None:
             tied_food[target] = idx
             counts[how] += 1
             out.append([code_of[target], target, "", g["gi"]])
-        else:
-            counts[how if how in ("refused", "duplicate") else "unmatched"] += 1
-            out.append(["", printed, "", g["gi"]])
+            continue
+        counts[how if how in ("refused", "duplicate") else "unmatched"] += 1
+        if g["food_group"] not in groups:
+            fail("gi_groups.csv: no sub-group for %r" % g["food_group"])
+            continue
+        sub = gi_subgroup(printed, groups[g["food_group"]], food_rows)
+        n = 999
+        while "%s-%s-%03d" % (sub[0], sub[1], n) in used:
+            n -= 1
+        if n < 1:
+            fail("no free code in sub-group %s-%s for GI row %s" % (sub[0], sub[1], idx))
+        code = "%s-%s-%03d" % (sub[0], sub[1], n)
+        used.add(code)
+        out.append([code, printed, "", g["gi"]])
     for idx in links:
         fail("gi_links.csv: index %s not in the table" % idx)
     return out, counts
@@ -420,7 +737,7 @@ def build_gi(data_dir, food_rows):
 # --------------------------------------------------------------------------
 # Dishes and menus
 
-def build_dishes(food_rows):
+def build_dishes(food_rows, successor):
     code_of = {r[1]: r[0] for r in food_rows}
     aliases = {}
     kinds, dishes, comps = [], [], []
@@ -434,7 +751,9 @@ def build_dishes(food_rows):
                 fail("dishes.txt:%d: bad alias line" % n)
                 continue
             short, full = m.group(1), m.group(2).strip()
-            if full not in code_of:
+            if full in successor and successor[full] != full:
+                fail("dishes.txt:%d: %s was replaced by %s" % (n, full, successor[full]))
+            elif full not in code_of:
                 fail("dishes.txt:%d: alias %s names unknown food %r" % (n, short, full))
             aliases[short] = full
             continue
@@ -466,6 +785,9 @@ def build_dishes(food_rows):
                 fail("dishes.txt:%d: cannot read ingredient %r" % (n, item))
                 continue
             food = aliases.get(m.group(1), m.group(1))
+            if food in successor and successor[food] != food:
+                fail("dishes.txt:%d: %s was replaced by %s" % (n, food, successor[food]))
+                continue
             if food not in code_of:
                 fail("dishes.txt:%d: unknown food %r in %s" % (n, m.group(1), name))
                 continue
@@ -478,7 +800,7 @@ def build_dishes(food_rows):
     return kinds, dishes, comps
 
 
-def build_menus(food_rows, dishes):
+def build_menus(food_rows, dishes, successor):
     dish_id = {d[1]: d[0] for d in dishes}
     code_of = {r[1]: r[0] for r in food_rows}
     out = []
@@ -495,6 +817,9 @@ def build_menus(food_rows, dishes):
             fail("menus.txt:%d: expected 'name weight' under a meal slot" % n)
             continue
         name, weight = m.groups()
+        if name in successor and successor[name] != name:
+            fail("menus.txt:%d: %s was replaced by %s" % (n, name, successor[name]))
+            continue
         ident = dish_id.get(name) or code_of.get(name)
         if ident is None:
             fail("menus.txt:%d: unknown dish or food %r" % (n, name))
@@ -513,17 +838,24 @@ def main():
     os.makedirs(OUT, exist_ok=True)
     groups, subs = load_groups()
 
-    raw, stats = build_raw_foods(data_dir, groups, subs)
-    supp = build_supplement(groups, subs, {r[0] for r in raw}, {r[1] for r in raw})
-    all_foods = raw + supp
+    raw, stats, code_of6 = build_raw_foods(data_dir, groups, subs)
+    iodine_keyed = apply_iodine(data_dir, raw, code_of6)
+    taken_names = {r[1] for r in raw}
+    cdc, cdc_by_pid, used_codes, cdc_stats = build_cdc_foods(data_dir, subs, {r[0] for r in raw}, taken_names)
+    supp, successor, dropped = build_supplement(data_dir, subs, used_codes, taken_names, cdc_by_pid)
+    added = cdc + supp
+    added.sort(key=lambda r: r[0])
+    all_foods = raw + added
     used_subs = {(r[0][:2], r[0][3]) for r in all_foods}
     for key in subs:
         if key not in used_subs and key[0] != "22":
             fail("food_groups.txt: sub-group %s-%s has no food" % key)
+    name_of_code = {r[0]: r[1] for r in all_foods}
+    fatty, fa_stats = build_fatty(data_dir, code_of6, name_of_code, cdc_by_pid)
 
-    gi, gi_counts = build_gi(data_dir, all_foods)
-    kinds, dishes, comps = build_dishes(all_foods)
-    menus = build_menus(all_foods, dishes)
+    gi, gi_counts = build_gi(data_dir, all_foods, subs)
+    kinds, dishes, comps = build_dishes(all_foods, successor)
+    menus = build_menus(all_foods, dishes, successor)
 
     if errors:
         for e in errors:
@@ -535,7 +867,9 @@ def main():
     write_csv("FoodKindSub_tb.csv", ["FoodGroup", "FoodGroupSub", "SubID"],
               [[g, "%s-%s" % (s, subs[(g, s)]), s] for (g, s) in sorted(subs)])
     write_csv("Nutri_tb.csv", nutri_header, raw)
-    write_csv("Nutri_tb.supplement.csv", nutri_header, supp)
+    write_csv("Nutri_tb.supplement.csv", nutri_header, added)
+    write_csv("Fatty_tb.csv", ["CODE", "FoodName", "PYJM", "SFA_FA_Total", "MUFA_FA_Totol", "PUFA_FA_Total"],
+              fatty)
     write_csv("GlycemicIndex_tb.csv", ["CODE", "FoodName", "PYJM", "GI"], gi)
     write_csv("Element_tb.csv", ["ElementName", "DataBaseID"],
               [[ELEMENT_NAMES[c], c] for c in BLOCK if c != "ENERC_kJ"])
@@ -548,13 +882,27 @@ def main():
     print("raw foods %d (conflict rows %d, energy columns swapped %d, kcal/kJ disagreeing %d, "
           "rows with negative readings %d)"
           % (len(raw), stats["conflict"], stats["swapped"], stats["energy_mismatch"], stats["negative"]))
-    print("supplementary foods %d" % len(supp))
-    print("glycemic index rows %d: tied %d (exact %d, normalised %d, manual %d), untied %d "
+    per_group = {}
+    for r in added:
+        per_group[r[0][:2]] = per_group.get(r[0][:2], 0) + 1
+    print("foods of the 2002/2004 tables %d; foods per group with the kept typed ones %s; book kcal %d, "
+          "kcal by the book's rule %d (the rule gives the book's kcal within 2 kcal for %d of %d)"
+          % (len(cdc), ", ".join("%s: %d" % (g, per_group[g]) for g in sorted(per_group)), cdc_stats["book_kcal"],
+             cdc_stats["computed_kcal"], cdc_stats["rule_agrees"], cdc_stats["rule_checked"]))
+    print("typed foods: %d replaced by a table row, %d kept unverified (%s), %d removed (%s)"
+          % (len(successor), len(supp), "、".join(r[1] for r in supp), len(dropped), "、".join(dropped)))
+    with_id = sum(1 for r in all_foods if r[4 + BLOCK.index("ID")] != "")
+    print("iodine: %d foods (%d keyed 6th-edition foods, %d of the 2002/2004 foods)"
+          % (with_id, iodine_keyed, with_id - iodine_keyed))
+    print("fatty-acid rows %d (%d keyed to 6th-edition foods, %d of them same name only; %d of the 2002/2004 "
+          "foods; left out: %d grams labelled percent, %d with a class above 100 %%, %d without a food)"
+          % (len(fatty), fa_stats["keyed"], fa_stats["name_only"], fa_stats["cdc"], fa_stats["not_percent"],
+             fa_stats["impossible"], fa_stats["unplaced"]))
+    tied = gi_counts["exact"] + gi_counts["normalised"] + gi_counts["manual"]
+    print("glycemic index rows %d: tied %d (exact %d, normalised %d, manual %d), GI-only code %d "
           "(no counterpart %d, refused %d, second row of a tied food %d)"
-          % (len(gi), gi_counts["exact"] + gi_counts["normalised"] + gi_counts["manual"], gi_counts["exact"],
-             gi_counts["normalised"], gi_counts["manual"],
-             gi_counts["unmatched"] + gi_counts["refused"] + gi_counts["duplicate"], gi_counts["unmatched"],
-             gi_counts["refused"], gi_counts["duplicate"]))
+          % (len(gi), tied, gi_counts["exact"], gi_counts["normalised"], gi_counts["manual"],
+             len(gi) - tied, gi_counts["unmatched"], gi_counts["refused"], gi_counts["duplicate"]))
     print("dish categories %d, dishes %d, ingredient rows %d, menu items %d"
           % (len(kinds), len(dishes), len(comps), len(menus)))
 

@@ -41,6 +41,7 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QUndoStack>
+#include <QApplication>
 #include <QtTest>
 
 using namespace nqb;
@@ -975,6 +976,10 @@ void WorkbenchTest::copyAndUndoFromTheWorkbench()
     w->button("Del_btn")->click();
     QCOMPARE(entries("WHERE WEEK='MON'"), 1);
     QCOMPARE(w->button("Undo_btn")->toolTip(), QStringLiteral("撤销：删除 馒头"));
+    b.main.show();
+    QApplication::setActiveWindow(&b.main);
+    QVERIFY(QTest::qWaitForWindowActive(&b.main));
+    w->totalGrid()->setFocus();
     QTest::keyClick(w->totalGrid(), Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(entries("WHERE WEEK='MON'"), 2);
     QCOMPARE(w->totalGrid()->footerValue("PROCNT"), 11.0);

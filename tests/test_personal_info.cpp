@@ -11,6 +11,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QSignalSpy>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -99,6 +101,7 @@ private slots:
     void surveyModeHidesLoadAndEmptiesPlanOnClose();
     void mainWindowCommandsOpenTheWindow();
     void loadTakesAProfileCopyAndItsPlan();
+    void energyAdjustmentStepsFromTheShownMatrix();
 };
 
 void PersonalInfoTest::creationShowsTheStandardRows()
@@ -440,6 +443,44 @@ void PersonalInfoTest::loadTakesAProfileCopyAndItsPlan()
     prompts.files.enqueue(copy);
     w.Load();
     QVERIFY(prompts.messages.isEmpty());
+}
+
+void PersonalInfoTest::energyAdjustmentStepsFromTheShownMatrix()
+{
+    TestEnv env;
+    TPersonalInfo w;
+    w.show();
+    auto *spin = child<QSpinBox>(&w, "ReEnerc_edt");
+    const int fat = 3;
+
+    // A special diet: the step starts from its amended energy and fat.
+    choose(child<QComboBox>(&w, "Dietary_cmb"), "糖尿病膳食");
+    const double kcal = cell(&w, 0, 1).toDouble();
+    const double fatRni = cell(&w, fat, 1).toDouble();
+    const double fatShare = child<QLineEdit>(&w, "FatP_edt")->text().toDouble();
+    QVERIFY(kcal > 0 && fatRni > 0);
+    QVERIFY(kcal != standardRows("18 ～ 50", "男", "轻体力活动")[0][0].toDouble());
+    spin->stepUp();
+    QCOMPARE(cell(&w, 0, 1).toDouble(), kcal + 50);
+    QCOMPARE(cell(&w, fat, 1).toDouble(), std::nearbyint((fatRni + fatShare * 50 / 900) * 10) / 10);
+
+    // The personal weight basis: +50 on the scaled energy.
+    choose(child<QComboBox>(&w, "Dietary_cmb"), "正常膳食");
+    child<QLineEdit>(&w, "Weight_edt")->setText("100");
+    child<QRadioButton>(&w, "Pre_rdo")->setChecked(true);
+    const double scaled = cell(&w, 0, 1).toDouble();
+    spin->stepUp();
+    QCOMPARE(cell(&w, 0, 1).toDouble(), scaled + 50);
+
+    // Formula feeding: +50 on the fed energy.
+    child<QRadioButton>(&w, "IsPer_rdo")->setChecked(true);
+    choose(child<QComboBox>(&w, "Age_cmb"), "0 ～ 0.5");
+    child<QRadioButton>(&w, "MatrixNo_rdo")->setChecked(true);
+    const double fed = cell(&w, 0, 1).toDouble();
+    spin->stepUp();
+    QCOMPARE(cell(&w, 0, 1).toDouble(), fed + 50);
+    spin->stepDown();
+    QCOMPARE(cell(&w, 0, 1).toDouble(), fed);
 }
 
 QTEST_MAIN(PersonalInfoTest)

@@ -138,6 +138,8 @@ void PersonalInfoTest::bodyMassIndexAndClasses()
     QVERIFY(!bodyMassIndex("0", "65"));
     QVERIFY(!bodyMassIndex("abc", "65"));
     QVERIFY(!bodyMassIndex("170", ""));
+    QVERIFY(!bodyMassIndex("1.75", "65")); // metres are no height in centimetres
+    QVERIFY(!bodyMassIndex("170.5", "65"));
 
     TestEnv env;
     TPersonalInfo w;
@@ -150,8 +152,16 @@ void PersonalInfoTest::bodyMassIndexAndClasses()
     height->setText("180");
     QCOMPARE(child<QLabel>(&w, "BMI_lab")->text(), QStringLiteral("30"));
     QCOMPARE(child<QLabel>(&w, "BMIRst_lab")->text(), QStringLiteral("II度肥胖"));
-    height->setText("0"); // no BMI, no crash
-    QVERIFY(child<QLabel>(&w, "BMI_lab")->text().isEmpty());
+    // A height that gives no BMI leaves both labels as they were.
+    for (const char *h : {"0", "1.75", "1..2"}) {
+        height->setText(QString::fromLatin1(h));
+        QCOMPARE(child<QLabel>(&w, "BMI_lab")->text(), QStringLiteral("30"));
+        QCOMPARE(child<QLabel>(&w, "BMIRst_lab")->text(), QStringLiteral("II度肥胖"));
+    }
+    // The field takes whole centimetres only.
+    height->clear();
+    QTest::keyClicks(height, "17.5");
+    QCOMPARE(height->text(), QStringLiteral("175"));
 }
 
 void PersonalInfoTest::controlRulesFollowBandSexAndState()

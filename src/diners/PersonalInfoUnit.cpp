@@ -123,6 +123,7 @@ void TPersonalInfo::buildUi()
     High_edt = new NumericEdit(person);
     High_edt->setObjectName(QStringLiteral("High_edt"));
     High_edt->setText(QStringLiteral("170"));
+    High_edt->setAllowPoint(false); // whole centimetres
     pl->addWidget(new QLabel(QStringLiteral("身高[CM]："), person), row, 0);
     pl->addWidget(High_edt, row++, 1);
 
@@ -581,12 +582,16 @@ void TPersonalInfo::stateClicked(QCheckBox *box, bool checked)
 
 void TPersonalInfo::updateBmi()
 {
-    const auto bmi = bodyMassIndex(High_edt->text(), Weight_edt->text());
-    if (!bmi) {
+    if (High_edt->text().trimmed().isEmpty() || Weight_edt->text().trimmed().isEmpty()) {
         BMI_lab->clear();
         BMIRst_lab->clear();
         return;
     }
+    // A height that is not a whole number of centimetres, or 0, gives no BMI:
+    // the labels keep what they showed.
+    const auto bmi = bodyMassIndex(High_edt->text(), Weight_edt->text());
+    if (!bmi)
+        return;
     BMI_lab->setText(fmtG(*bmi));
     BMIRst_lab->setText(bodyMassClass(*bmi));
 }

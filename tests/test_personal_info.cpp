@@ -102,6 +102,7 @@ private slots:
     void mainWindowCommandsOpenTheWindow();
     void loadTakesAProfileCopyAndItsPlan();
     void energyAdjustmentStepsFromTheShownMatrix();
+    void confirmWritesNothingWithoutUsableDatabase();
 };
 
 void PersonalInfoTest::creationShowsTheStandardRows()
@@ -455,6 +456,27 @@ void PersonalInfoTest::loadTakesAProfileCopyAndItsPlan()
     QVERIFY(prompts.messages.isEmpty());
 }
 
+namespace {
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+RequirementMatrix plausibleMatrix()
+{
+    RequirementMatrix m;
+    for (int n = 0; n < kRequirementCount; ++n) {
+        m.setText(0, n, "10");
+        m.setText(1, n, "5");
+        m.setText(2, n, "20");
+    }
+    return m;
+}
+
+} // namespace
+
 void PersonalInfoTest::energyAdjustmentStepsFromTheShownMatrix()
 {
     TestEnv env;
@@ -491,6 +513,48 @@ void PersonalInfoTest::energyAdjustmentStepsFromTheShownMatrix()
     QCOMPARE(cell(&w, 0, 1).toDouble(), fed + 50);
     spin->stepDown();
     QCOMPARE(cell(&w, 0, 1).toDouble(), fed);
+}
+
+void PersonalInfoTest::confirmWritesNothingWithoutUsableDatabase()
+{
+    TestEnv env(false);
+    {
+        QDir().mkpath(QFileInfo(env.databasePath()).absolutePath());
+        QFile f(env.databasePath());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("not a database of this program ").repeated(100));
+    }
+    env.openDataModule();
+    QVERIFY(!env.dm()->isOpen());
+    const QString ini = env.programDir() + "/personal.ini";
+    QCOMPARE(writePersonalProfile(ini, PersonalProfileData{}, plausibleMatrix()), QString());
+    const QByteArray before = fileBytes(ini);
+
+    ScriptedPrompt prompts;
+    TMain main;
+    TPersonalInfo w;
+    w.show();
+    child<QLineEdit>(&w, "High_edt")->setText("181");
+    prompts.clear();
+    w.Accept();
+    QCOMPARE(prompts.messages.size(), 1);
+    QCOMPARE(prompts.messages[0].icon, Prompt::Icon::Error);
+    QVERIFY2(prompts.lastText().contains("nqbnorvik.dat"), qPrintable(prompts.lastText()));
+    QCOMPARE(fileBytes(ini), before);
+    QVERIFY(w.result() != int(QDialog::Accepted));
+
+    // The main window's commands say so before opening anything.
+    bool opened = false;
+    main.setWindowOpener(TMain::Window::PersonalInfo, [&](QWidget *) { opened = true; });
+    main.setWindowOpener(TMain::Window::CollectiveInfo, [&](QWidget *) { opened = true; });
+    for (const char *command : {"IndividualPlan_act", "GroupPlan_act", "IndividualSurvey_act"}) {
+        prompts.clear();
+        main.action(QString::fromLatin1(command))->trigger();
+        QVERIFY(!opened);
+        QCOMPARE(prompts.messages.size(), 1);
+        QVERIFY2(prompts.lastText().contains("nqbnorvik.dat"), qPrintable(prompts.lastText()));
+    }
+    QCOMPARE(fileBytes(ini), before);
 }
 
 QTEST_MAIN(PersonalInfoTest)

@@ -658,6 +658,12 @@ void TPersonalInfo::showEvent(QShowEvent *event)
 
 void TPersonalInfo::Accept()
 {
+    // Without a usable database neither the requirement rows nor the profile
+    // file are written, and the workbench is not shown.
+    if (!db().isOpen()) {
+        prompt::error(this, databaseErrorText(tr("数据库未打开，无法保存需求量。")));
+        return;
+    }
     TMain *main = TMain::instance();
     if (main)
         main->SetIndividual(true);

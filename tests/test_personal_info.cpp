@@ -103,6 +103,7 @@ private slots:
     void loadTakesAProfileCopyAndItsPlan();
     void energyAdjustmentStepsFromTheShownMatrix();
     void confirmWritesNothingWithoutUsableDatabase();
+    void rowsAreWrittenBeforeTheProfileFile();
 };
 
 void PersonalInfoTest::creationShowsTheStandardRows()
@@ -555,6 +556,24 @@ void PersonalInfoTest::confirmWritesNothingWithoutUsableDatabase()
         QVERIFY2(prompts.lastText().contains("nqbnorvik.dat"), qPrintable(prompts.lastText()));
     }
     QCOMPARE(fileBytes(ini), before);
+}
+
+void PersonalInfoTest::rowsAreWrittenBeforeTheProfileFile()
+{
+    TestEnv env;
+    TPersonalInfo w;
+    w.show();
+    QSqlQuery q(db());
+    QVERIFY(q.exec("DELETE FROM DRIs_tmp WHERE REMARK='UL'"));
+    const auto rniBefore = requirementRow("RNI");
+    ScriptedPrompt prompts;
+    setCell(&w, 15, 1, "801");
+    w.Accept();
+    QCOMPARE(prompts.messages.size(), 1);
+    QCOMPARE(prompts.messages[0].icon, Prompt::Icon::Error);
+    QVERIFY(!QFile::exists(env.programDir() + "/personal.ini"));
+    QCOMPARE(requirementRow("RNI"), rniBefore); // one transaction: nothing of it stays
+    QVERIFY(w.result() != int(QDialog::Accepted));
 }
 
 QTEST_MAIN(PersonalInfoTest)

@@ -702,12 +702,14 @@ void TPersonalInfo::Accept()
     if (!warnings.isEmpty())
         return;
 
-    QString err = writePersonalProfile(personalProfilePath(), profileData(), m_state.matrix);
+    // The rows first (one transaction): when they cannot be written the profile
+    // file still holds the last confirmed profile.
+    QString err = writeRequirementRows(db(), m_state.matrix);
     if (!err.isEmpty()) {
-        prompt::error(this, err);
+        prompt::error(this, databaseErrorText(err));
         return;
     }
-    err = writeRequirementRows(db(), m_state.matrix);
+    err = writePersonalProfile(personalProfilePath(), profileData(), m_state.matrix);
     if (!err.isEmpty()) {
         prompt::error(this, err);
         return;

@@ -102,6 +102,8 @@ private slots:
     void mainWindowCommandsOpenTheWindow();
     void loadTakesAProfileCopyAndItsPlan();
     void energyAdjustmentStepsFromTheShownMatrix();
+    void feedingRadiosKeepOneChecked();
+    void listsIgnoreTypedCharactersAndEnterConfirms();
     void confirmWritesNothingWithoutUsableDatabase();
     void rowsAreWrittenBeforeTheProfileFile();
 };
@@ -514,6 +516,70 @@ void PersonalInfoTest::energyAdjustmentStepsFromTheShownMatrix()
     QCOMPARE(cell(&w, 0, 1).toDouble(), fed + 50);
     spin->stepDown();
     QCOMPARE(cell(&w, 0, 1).toDouble(), fed);
+}
+
+void PersonalInfoTest::feedingRadiosKeepOneChecked()
+{
+    TestEnv env;
+    TPersonalInfo w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto *yes = child<QRadioButton>(&w, "MatrixYes_rdo");
+    auto *no = child<QRadioButton>(&w, "MatrixNo_rdo");
+    choose(child<QComboBox>(&w, "Age_cmb"), "0 ～ 0.5");
+    const double breast = cell(&w, 0, 1).toDouble();
+
+    QTest::mouseClick(yes, Qt::LeftButton, {}, QPoint(8, yes->height() / 2));
+    QVERIFY(yes->isChecked() && !no->isChecked());
+    QTest::mouseClick(no, Qt::LeftButton, {}, QPoint(8, no->height() / 2));
+    QVERIFY(!yes->isChecked() && no->isChecked());
+    QTest::mouseClick(no, Qt::LeftButton, {}, QPoint(8, no->height() / 2));
+    QVERIFY(!yes->isChecked() && no->isChecked());
+    QCOMPARE(cell(&w, 0, 1).toDouble(), breast * 1.2);
+
+    // Outside the infant bands neither applies.
+    choose(child<QComboBox>(&w, "Age_cmb"), "1 ～ 2");
+    QVERIFY(!yes->isChecked() && !no->isChecked());
+    choose(child<QComboBox>(&w, "Age_cmb"), "0.5 ～ 1");
+    QVERIFY(yes->isChecked() && !no->isChecked());
+}
+
+void PersonalInfoTest::listsIgnoreTypedCharactersAndEnterConfirms()
+{
+    TestEnv env;
+    TPersonalInfo w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    setCell(&w, 15, 1, "777"); // a value typed into the grid
+    const struct {
+        const char *list;
+        QString typed;
+    } cases[] = {{"Age_cmb", "6"}, {"Activity_cmb", "中"}, {"Dietary_cmb", "糖"}};
+    for (const auto &c : cases) {
+        auto *list = child<QComboBox>(&w, c.list);
+        const QString before = list->currentText();
+        QSignalSpy activated(list, &QComboBox::activated);
+        list->setFocus();
+        QTest::sendKeyEvent(QTest::Press, list, Qt::Key_unknown, c.typed, Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Release, list, Qt::Key_unknown, c.typed, Qt::NoModifier);
+        QCOMPARE(list->currentText(), before);
+        QCOMPARE(activated.count(), 0);
+    }
+    QCOMPARE(cell(&w, 15, 1), QStringLiteral("777"));
+    // The arrow keys still choose.
+    auto *act = child<QComboBox>(&w, "Activity_cmb");
+    act->setFocus();
+    QTest::keyClick(act, Qt::Key_Down);
+    QCOMPARE(act->currentText(), QStringLiteral("中体力活动"));
+
+    // Enter in a numeric field confirms the profile.
+    ScriptedPrompt prompts;
+    auto *weight = child<QLineEdit>(&w, "Weight_edt");
+    weight->setFocus();
+    QTest::keyClick(weight, Qt::Key_Return);
+    QVERIFY2(prompts.messages.isEmpty(), qPrintable(prompts.texts().join("\n")));
+    QCOMPARE(w.result(), int(QDialog::Accepted));
+    QVERIFY(QFile::exists(env.programDir() + "/personal.ini"));
 }
 
 void PersonalInfoTest::confirmWritesNothingWithoutUsableDatabase()

@@ -10,6 +10,7 @@
 #include "widgets/SpinEdit.h"
 #include "widgets/TitleBand.h"
 
+#include <QAbstractItemView>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,6 +19,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -52,6 +54,26 @@ public:
         e->setAlignment(Qt::AlignCenter);
         e->setFrame(false);
         return e;
+    }
+};
+
+// The profile lists are chosen from, never typed into: a typed character would
+// jump to a matching item by keyboard search and re-derive the matrix.
+class NoTypingFilter : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            const QString text = key->text();
+            if (!text.isEmpty() && text.at(0).isPrint() && key->key() != Qt::Key_Space)
+                return true;
+        }
+        return QObject::eventFilter(watched, event);
     }
 };
 
@@ -151,10 +173,11 @@ void TPersonalInfo::buildUi()
     MatrixYes_rdo->setObjectName(QStringLiteral("MatrixYes_rdo"));
     MatrixNo_rdo = new QRadioButton(QStringLiteral("人工喂养"), person);
     MatrixNo_rdo->setObjectName(QStringLiteral("MatrixNo_rdo"));
-    // Both may be unchecked, so they are not an exclusive Qt group; clicks keep
-    // them exclusive by hand.
-    MatrixYes_rdo->setAutoExclusive(false);
-    MatrixNo_rdo->setAutoExclusive(false);
+    // One group: a click never leaves both unchecked. Outside the infant bands
+    // both are unchecked by the program (setFeeding).
+    m_feedingGroup = new QButtonGroup(this);
+    m_feedingGroup->addButton(MatrixYes_rdo);
+    m_feedingGroup->addButton(MatrixNo_rdo);
     auto *feedRow = new QHBoxLayout;
     feedRow->addWidget(MatrixYes_rdo);
     feedRow->addWidget(MatrixNo_rdo);
@@ -290,6 +313,14 @@ void TPersonalInfo::buildUi()
     Accept_btn->setAutoDefault(false);
     Close_btn->setAutoDefault(false);
     Load_btn->setAutoDefault(false);
+    // Enter in a numeric field confirms; in the grids it ends the cell's edit.
+    High_edt->setAcceptButton(Accept_btn);
+    Weight_edt->setAcceptButton(Accept_btn);
+    for (QComboBox *c : {Age_cmb, Activity_cmb, Dietary_cmb}) {
+        auto *filter = new NoTypingFilter(c);
+        c->installEventFilter(filter);
+        c->view()->installEventFilter(filter);
+    }
 
     // Change handling. Lists react to the user's choice only (activated), so
     // setting their text from code does not run it; radios, boxes and edits
@@ -516,8 +547,10 @@ void TPersonalInfo::ageBandChosen()
         // The feeding radios are set together; the derivation below covers them.
         const QSignalBlocker b1(MatrixYes_rdo);
         const QSignalBlocker b2(MatrixNo_rdo);
+        m_feedingGroup->setExclusive(false);
         MatrixYes_rdo->setChecked(infant);
         MatrixNo_rdo->setChecked(false);
+        m_feedingGroup->setExclusive(true);
     }
 
     const bool states = band == QStringLiteral("18 ～ 50") && FeMale_rdo->isChecked();

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QProcess>
@@ -98,6 +99,7 @@ private slots:
     void footersCountSumAverageAndText();
     void footersFollowModelChanges();
     void shownGridWithFrozenColumnIsDestroyedCleanly();
+    void rightClickOnFrozenColumnReachesTheGrid();
     void titleClickSortsNumbersDownUpNone();
     void columnsByNameSurviveRequery();
     void exportWritesAllRowsOfVisibleColumns();
@@ -189,6 +191,40 @@ void WidgetsTest::shownGridWithFrozenColumnIsDestroyedCleanly()
     model.setRowCount(3);
     QTest::qWait(20);
     QCOMPARE(g.columnCount(), 6);
+}
+
+void WidgetsTest::rightClickOnFrozenColumnReachesTheGrid()
+{
+    QStandardItemModel model(3, 4);
+    for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 4; ++c)
+            model.setItem(r, c, new QStandardItem(QStringLiteral("%1-%2").arg(r).arg(c)));
+    }
+    DataGrid g;
+    g.setModel(&model);
+    g.setFrozenColumn(true);
+    g.setContextMenuPolicy(Qt::CustomContextMenu);
+    g.resize(320, 160);
+    g.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&g));
+    QSignalSpy menu(&g, &QWidget::customContextMenuRequested);
+
+    QTableView *frozen = g.frozenView();
+    QVERIFY(frozen && frozen->isVisible());
+    const QPoint at = frozen->visualRect(frozen->model()->index(2, g.frozenColumn())).center();
+    QVERIFY(!at.isNull());
+    QContextMenuEvent click(QContextMenuEvent::Mouse, at, frozen->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(frozen->viewport(), &click);
+    QCOMPARE(menu.count(), 1);
+    // The position is in the grid's viewport, on the cell that was clicked.
+    const QModelIndex hit = g.indexAt(menu[0][0].toPoint());
+    QCOMPARE(hit.row(), 2);
+    QCOMPARE(hit.column(), g.frozenColumn());
+
+    // A grid without a menu of its own does not get one.
+    g.setContextMenuPolicy(Qt::NoContextMenu);
+    QApplication::sendEvent(frozen->viewport(), &click);
+    QCOMPARE(menu.count(), 1);
 }
 
 void WidgetsTest::footersFollowModelChanges()

@@ -38,6 +38,7 @@
 #include <QSqlQueryModel>
 #include <QTabWidget>
 #include <QTreeWidget>
+#include <QFrame>
 #include <QtTest>
 
 using namespace nqb;
@@ -183,6 +184,7 @@ private slots:
     void quantifiedMenuAddsFoodsAndDishesWithTheirCode();
     void profileToMondayPlanEndToEnd();
     void evaluationFooterStaysInViewAfterARefresh();
+    void addDialogWeightHasACalculator();
 };
 
 // ---------------------------------------------------------------- window
@@ -881,6 +883,22 @@ void WorkbenchTest::evaluationFooterStaysInViewAfterARefresh()
     QWidget *seen = grid->childAt(bar->mapTo(grid, QPoint(bar->width() / 2, 2)));
     QVERIFY(seen);
     QVERIFY2(seen != bar && seen != bar->parentWidget(), seen->metaObject()->className());
+}
+
+void WorkbenchTest::addDialogWeightHasACalculator()
+{
+    Bench b;
+    TAnalyzeInsert *d = TAnalyzeInsert::instance();
+    d->prepare(b.w);
+    NumericEdit *weight = d->weightEdit();
+    weight->setText("100");
+    QTest::keyClick(weight, Qt::Key_F4);
+    auto *calc = d->findChild<QFrame *>("CalcPopup");
+    QVERIFY(calc && calc->isVisible());
+    QTest::keyClicks(calc, "+50");
+    QTest::keyClick(calc, Qt::Key_Return);
+    QCOMPARE(weight->text(), QStringLiteral("150"));
+    QVERIFY(!calc->isVisible());
 }
 
 QTEST_MAIN(WorkbenchTest)

@@ -11,6 +11,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QSignalSpy>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -99,6 +101,11 @@ private slots:
     void surveyModeHidesLoadAndEmptiesPlanOnClose();
     void mainWindowCommandsOpenTheWindow();
     void loadTakesAProfileCopyAndItsPlan();
+    void energyAdjustmentStepsFromTheShownMatrix();
+    void feedingRadiosKeepOneChecked();
+    void listsIgnoreTypedCharactersAndEnterConfirms();
+    void confirmWritesNothingWithoutUsableDatabase();
+    void rowsAreWrittenBeforeTheProfileFile();
 };
 
 void PersonalInfoTest::creationShowsTheStandardRows()
@@ -135,6 +142,8 @@ void PersonalInfoTest::bodyMassIndexAndClasses()
     QVERIFY(!bodyMassIndex("0", "65"));
     QVERIFY(!bodyMassIndex("abc", "65"));
     QVERIFY(!bodyMassIndex("170", ""));
+    QVERIFY(!bodyMassIndex("1.75", "65")); // metres are no height in centimetres
+    QVERIFY(!bodyMassIndex("170.5", "65"));
 
     TestEnv env;
     TPersonalInfo w(testRunState());
@@ -147,8 +156,16 @@ void PersonalInfoTest::bodyMassIndexAndClasses()
     height->setText("180");
     QCOMPARE(child<QLabel>(&w, "BMI_lab")->text(), QStringLiteral("30"));
     QCOMPARE(child<QLabel>(&w, "BMIRst_lab")->text(), QStringLiteral("II度肥胖"));
-    height->setText("0"); // no BMI, no crash
-    QVERIFY(child<QLabel>(&w, "BMI_lab")->text().isEmpty());
+    // A height that gives no BMI leaves both labels as they were.
+    for (const char *h : {"0", "1.75", "1..2"}) {
+        height->setText(QString::fromLatin1(h));
+        QCOMPARE(child<QLabel>(&w, "BMI_lab")->text(), QStringLiteral("30"));
+        QCOMPARE(child<QLabel>(&w, "BMIRst_lab")->text(), QStringLiteral("II度肥胖"));
+    }
+    // The field takes whole centimetres only.
+    height->clear();
+    QTest::keyClicks(height, "17.5");
+    QCOMPARE(height->text(), QStringLiteral("175"));
 }
 
 void PersonalInfoTest::controlRulesFollowBandSexAndState()
@@ -440,6 +457,189 @@ void PersonalInfoTest::loadTakesAProfileCopyAndItsPlan()
     prompts.files.enqueue(copy);
     w.Load();
     QVERIFY(prompts.messages.isEmpty());
+}
+
+namespace {
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+RequirementMatrix plausibleMatrix()
+{
+    RequirementMatrix m;
+    for (int n = 0; n < kRequirementCount; ++n) {
+        m.setText(0, n, "10");
+        m.setText(1, n, "5");
+        m.setText(2, n, "20");
+    }
+    return m;
+}
+
+} // namespace
+
+void PersonalInfoTest::energyAdjustmentStepsFromTheShownMatrix()
+{
+    TestEnv env;
+    TPersonalInfo w(testRunState());
+    w.show();
+    auto *spin = child<QSpinBox>(&w, "ReEnerc_edt");
+    const int fat = 3;
+
+    // A special diet: the step starts from its amended energy and fat.
+    choose(child<QComboBox>(&w, "Dietary_cmb"), "糖尿病膳食");
+    const double kcal = cell(&w, 0, 1).toDouble();
+    const double fatRni = cell(&w, fat, 1).toDouble();
+    const double fatShare = child<QLineEdit>(&w, "FatP_edt")->text().toDouble();
+    QVERIFY(kcal > 0 && fatRni > 0);
+    QVERIFY(kcal != standardRows("18 ～ 50", "男", "轻体力活动")[0][0].toDouble());
+    spin->stepUp();
+    QCOMPARE(cell(&w, 0, 1).toDouble(), kcal + 50);
+    QCOMPARE(cell(&w, fat, 1).toDouble(), std::nearbyint((fatRni + fatShare * 50 / 900) * 10) / 10);
+
+    // The personal weight basis: +50 on the scaled energy.
+    choose(child<QComboBox>(&w, "Dietary_cmb"), "正常膳食");
+    child<QLineEdit>(&w, "Weight_edt")->setText("100");
+    child<QRadioButton>(&w, "Pre_rdo")->setChecked(true);
+    const double scaled = cell(&w, 0, 1).toDouble();
+    spin->stepUp();
+    QCOMPARE(cell(&w, 0, 1).toDouble(), scaled + 50);
+
+    // Formula feeding: +50 on the fed energy.
+    child<QRadioButton>(&w, "IsPer_rdo")->setChecked(true);
+    choose(child<QComboBox>(&w, "Age_cmb"), "0 ～ 0.5");
+    child<QRadioButton>(&w, "MatrixNo_rdo")->setChecked(true);
+    const double fed = cell(&w, 0, 1).toDouble();
+    spin->stepUp();
+    QCOMPARE(cell(&w, 0, 1).toDouble(), fed + 50);
+    spin->stepDown();
+    QCOMPARE(cell(&w, 0, 1).toDouble(), fed);
+}
+
+void PersonalInfoTest::feedingRadiosKeepOneChecked()
+{
+    TestEnv env;
+    TPersonalInfo w(testRunState());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto *yes = child<QRadioButton>(&w, "MatrixYes_rdo");
+    auto *no = child<QRadioButton>(&w, "MatrixNo_rdo");
+    choose(child<QComboBox>(&w, "Age_cmb"), "0 ～ 0.5");
+    const double breast = cell(&w, 0, 1).toDouble();
+
+    QTest::mouseClick(yes, Qt::LeftButton, {}, QPoint(8, yes->height() / 2));
+    QVERIFY(yes->isChecked() && !no->isChecked());
+    QTest::mouseClick(no, Qt::LeftButton, {}, QPoint(8, no->height() / 2));
+    QVERIFY(!yes->isChecked() && no->isChecked());
+    QTest::mouseClick(no, Qt::LeftButton, {}, QPoint(8, no->height() / 2));
+    QVERIFY(!yes->isChecked() && no->isChecked());
+    QCOMPARE(cell(&w, 0, 1).toDouble(), breast * 1.2);
+
+    // Outside the infant bands neither applies.
+    choose(child<QComboBox>(&w, "Age_cmb"), "1 ～ 2");
+    QVERIFY(!yes->isChecked() && !no->isChecked());
+    choose(child<QComboBox>(&w, "Age_cmb"), "0.5 ～ 1");
+    QVERIFY(yes->isChecked() && !no->isChecked());
+}
+
+void PersonalInfoTest::listsIgnoreTypedCharactersAndEnterConfirms()
+{
+    TestEnv env;
+    TPersonalInfo w(testRunState());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    setCell(&w, 15, 1, "777"); // a value typed into the grid
+    const struct {
+        const char *list;
+        QString typed;
+    } cases[] = {{"Age_cmb", "6"}, {"Activity_cmb", "中"}, {"Dietary_cmb", "糖"}};
+    for (const auto &c : cases) {
+        auto *list = child<QComboBox>(&w, c.list);
+        const QString before = list->currentText();
+        QSignalSpy activated(list, &QComboBox::activated);
+        list->setFocus();
+        QTest::sendKeyEvent(QTest::Press, list, Qt::Key_unknown, c.typed, Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Release, list, Qt::Key_unknown, c.typed, Qt::NoModifier);
+        QCOMPARE(list->currentText(), before);
+        QCOMPARE(activated.count(), 0);
+    }
+    QCOMPARE(cell(&w, 15, 1), QStringLiteral("777"));
+    // The arrow keys still choose.
+    auto *act = child<QComboBox>(&w, "Activity_cmb");
+    act->setFocus();
+    QTest::keyClick(act, Qt::Key_Down);
+    QCOMPARE(act->currentText(), QStringLiteral("中体力活动"));
+
+    // Enter in a numeric field confirms the profile.
+    ScriptedPrompt prompts;
+    auto *weight = child<QLineEdit>(&w, "Weight_edt");
+    weight->setFocus();
+    QTest::keyClick(weight, Qt::Key_Return);
+    QVERIFY2(prompts.messages.isEmpty(), qPrintable(prompts.texts().join("\n")));
+    QCOMPARE(w.result(), int(QDialog::Accepted));
+    QVERIFY(QFile::exists(env.programDir() + "/personal.ini"));
+}
+
+void PersonalInfoTest::confirmWritesNothingWithoutUsableDatabase()
+{
+    TestEnv env(false);
+    {
+        QDir().mkpath(QFileInfo(env.databasePath()).absolutePath());
+        QFile f(env.databasePath());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("not a database of this program ").repeated(100));
+    }
+    env.openDataModule();
+    QVERIFY(!env.dm()->isOpen());
+    const QString ini = env.programDir() + "/personal.ini";
+    QCOMPARE(writePersonalProfile(ini, PersonalProfileData{}, plausibleMatrix()), QString());
+    const QByteArray before = fileBytes(ini);
+
+    ScriptedPrompt prompts;
+    TMain main;
+    TPersonalInfo w(testRunState());
+    w.show();
+    child<QLineEdit>(&w, "High_edt")->setText("181");
+    prompts.clear();
+    w.Accept();
+    QCOMPARE(prompts.messages.size(), 1);
+    QCOMPARE(prompts.messages[0].icon, Prompt::Icon::Error);
+    QVERIFY2(prompts.lastText().contains("nqbnorvik.dat"), qPrintable(prompts.lastText()));
+    QCOMPARE(fileBytes(ini), before);
+    QVERIFY(w.result() != int(QDialog::Accepted));
+
+    // The main window's commands say so before opening anything.
+    bool opened = false;
+    main.setWindowOpener(TMain::Window::PersonalInfo, [&](QWidget *) { opened = true; });
+    main.setWindowOpener(TMain::Window::CollectiveInfo, [&](QWidget *) { opened = true; });
+    for (const char *command : {"IndividualPlan_act", "GroupPlan_act", "IndividualSurvey_act"}) {
+        prompts.clear();
+        main.action(QString::fromLatin1(command))->trigger();
+        QVERIFY(!opened);
+        QCOMPARE(prompts.messages.size(), 1);
+        QVERIFY2(prompts.lastText().contains("nqbnorvik.dat"), qPrintable(prompts.lastText()));
+    }
+    QCOMPARE(fileBytes(ini), before);
+}
+
+void PersonalInfoTest::rowsAreWrittenBeforeTheProfileFile()
+{
+    TestEnv env;
+    TPersonalInfo w(testRunState());
+    w.show();
+    QSqlQuery q(db());
+    QVERIFY(q.exec("DELETE FROM DRIs_tmp WHERE REMARK='UL'"));
+    const auto rniBefore = requirementRow("RNI");
+    ScriptedPrompt prompts;
+    setCell(&w, 15, 1, "801");
+    w.Accept();
+    QCOMPARE(prompts.messages.size(), 1);
+    QCOMPARE(prompts.messages[0].icon, Prompt::Icon::Error);
+    QVERIFY(!QFile::exists(env.programDir() + "/personal.ini"));
+    QCOMPARE(requirementRow("RNI"), rniBefore); // one transaction: nothing of it stays
+    QVERIFY(w.result() != int(QDialog::Accepted));
 }
 
 QTEST_MAIN(PersonalInfoTest)

@@ -110,6 +110,7 @@ private slots:
     void saveReportsUnwritablePlace();
     void quotietyGoesIntoProfile();
     void profileCopyBesideThePlan();
+    void failedSaveLeavesNoNewFile();
 };
 
 void PlanFileTest::roundTripKeepsEveryValue()
@@ -308,6 +309,41 @@ void PlanFileTest::profileCopyBesideThePlan()
     r = planfile::savePlanWithProfile(plan, false);
     QCOMPARE(r.status, PlanStatus::FileError);
     QVERIFY(r.message.contains(QStringLiteral("Collective.ini")));
+}
+
+void PlanFileTest::failedSaveLeavesNoNewFile()
+{
+    TestEnv env;
+    QVERIFY(fixtures::insertEntry("WED", "午餐", "现有", 150, {{"PROCNT", 1}}));
+    QVERIFY(writeAll(planfile::profileFilePath(true), "[RNI]\n0=2250\n"));
+    QTemporaryDir out;
+    const QString plan = QDir(out.path()).filePath(QStringLiteral("week1.pan"));
+
+    // The copy cannot be written (a folder holds its name): no plan file either.
+    QVERIFY(QDir().mkpath(plan + "s"));
+    plan::PlanResult r = planfile::savePlanWithProfile(plan, true);
+    QCOMPARE(r.status, PlanStatus::FileError);
+    QVERIFY(!QFile::exists(plan));
+    QVERIFY2(r.message.contains(QStringLiteral("week1.pans")) && r.message.contains(QStringLiteral("未保存")),
+             qPrintable(r.message));
+    QVERIFY(QDir(plan + "s").removeRecursively());
+
+    // The plan file cannot be written: the new copy is taken away again.
+    QVERIFY(QDir().mkpath(plan));
+    r = planfile::savePlanWithProfile(plan, true);
+    QVERIFY(!r.ok());
+    QVERIFY(!QFile::exists(plan + "s"));
+    QVERIFY2(r.message.contains(QStringLiteral("week1.pan")) && r.message.contains(QStringLiteral("未保存")),
+             qPrintable(r.message));
+
+    // An earlier copy of that name is put back as it was.
+    QVERIFY(writeAll(plan + "s", "[RNI]\n0=1000\n"));
+    r = planfile::savePlanWithProfile(plan, true);
+    QVERIFY(!r.ok());
+    QCOMPARE(readAll(plan + "s"), QByteArray("[RNI]\n0=1000\n"));
+    QVERIFY(QDir(plan).removeRecursively());
+    QVERIFY(planfile::savePlanWithProfile(plan, true).ok());
+    QCOMPARE(readAll(plan + "s"), QByteArray("[RNI]\n0=2250\n"));
 }
 
 QTEST_GUILESS_MAIN(PlanFileTest)

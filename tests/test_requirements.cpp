@@ -216,8 +216,11 @@ void RequirementsTest::personalBasisScalesRniAndEarOnly()
     QCOMPARE(s.matrix.text(UlRow, kEnergyKcal), QStringLiteral("2200"));
     QCOMPARE(s.matrix.text(RniRow, kEnergyKj), QStringLiteral("9037.44"));
     QCOMPARE(validateRequirements(s.matrix), QStringList{warningFor("蛋白质")});
-    // The adjustment base is taken before the scaling.
-    QCOMPARE(s.base.protein[RniRow], 75.0);
+    // The adjustment starts from the scaled values: +50 kcal on what is shown.
+    QCOMPARE(s.base.protein[RniRow], 81.0);
+    adjustEnergy(s, 50);
+    QCOMPARE(s.matrix.text(RniRow, kEnergyKcal), QStringLiteral("2210"));
+    QCOMPARE(s.matrix.text(UlRow, kEnergyKcal), QStringLiteral("2250"));
 }
 
 void RequirementsTest::personalBasisWithoutUsableWeights()
@@ -265,9 +268,12 @@ void RequirementsTest::formulaFeedingRaisesEnergy()
     QCOMPARE(s.matrix.text(UlRow, kEnergyKj), QStringLiteral("3218.4"));
     QCOMPARE(s.matrix.text(RniRow, kProtein), QStringLiteral("9"));
     QCOMPARE(s.matrix.text(RniRow, kFat), QStringLiteral("31.7"));
-    // Shares follow the raised energy; the adjustment base keeps the standard.
+    // Shares follow the raised energy, and so does the adjustment.
     QCOMPARE(s.shares.protein, 5.1); // 9 × 4000 / 699.6 = 51.46 → 51 → 5.1
-    QCOMPARE(s.base.energy[RniRow], 583.0);
+    QCOMPARE(s.base.energy[RniRow], 699.6);
+    adjustEnergy(s, 50);
+    QCOMPARE(s.matrix.text(RniRow, kEnergyKcal), QStringLiteral("749.6"));
+    QCOMPARE(s.matrix.text(EarRow, kEnergyKcal), QStringLiteral("680"));
 }
 
 void RequirementsTest::amendmentsCoveringTheBandLaterRowWins()
@@ -307,9 +313,10 @@ void RequirementsTest::amendmentsCoveringTheBandLaterRowWins()
     QCOMPARE(s.matrix.text(RniRow, kEnergyKcal), QStringLiteral("1700"));
     QVERIFY(validateRequirements(s.matrix).isEmpty());
 
-    // The adjustment starts from the standard energy, not the amended one.
+    // The adjustment starts from the amended energy, not the standard one.
     adjustEnergy(s, 50);
-    QCOMPARE(s.matrix.text(RniRow, kEnergyKcal), QStringLiteral("2050"));
+    QCOMPARE(s.matrix.text(RniRow, kEnergyKcal), QStringLiteral("1750"));
+    QCOMPARE(s.matrix.text(EarRow, kEnergyKcal), QStringLiteral("1550"));
 
     // An amendment is scaled with the personal basis like a standard value.
     p.personalBasis = true;

@@ -53,6 +53,7 @@ private slots:
     void dayAtHalfPercentage();
     void switchingRangesMovesTheRedCaption();
     void unusablePercentagesCloseTheWindow();
+    void missingRowIsReportedAndNothingStaleShown();
 };
 
 void WeekStatWindowTest::opensOnTheWholeWeekWithFreshFigures()
@@ -204,6 +205,45 @@ void WeekStatWindowTest::unusablePercentagesCloseTheWindow()
     QCOMPARE(w.exec(), int(QDialog::Rejected));
     QCOMPARE(prompts.messages.size(), 1);
     QVERIFY(prompts.lastText().contains("abc"));
+}
+
+void WeekStatWindowTest::missingRowIsReportedAndNothingStaleShown()
+{
+    TestEnv env;
+    ScriptedPrompt prompts;
+    setRequirements();
+    QVERIFY(fixtures::insertEntry("WED", "晚餐", "a", 100, {{"PROCNT", 40}}));
+    {
+        // Figures of an earlier plan are in the table.
+        TWeekStat before(kAllHundred);
+        before.show();
+        QVERIFY(prompts.messages.isEmpty());
+    }
+    QVERIFY(fixtures::run("DELETE FROM NQBNutri_tmp"));
+    QVERIFY(fixtures::run("DELETE FROM WeekStats_tmp WHERE WEEK='THU' AND REMARK='实际'"));
+
+    // The recompute fails on the missing row: reported, nothing of the old figures shown.
+    TWeekStat w(kAllHundred);
+    w.show();
+    QCOMPARE(prompts.messages.size(), 1);
+    QCOMPARE(prompts.messages[0].icon, Prompt::Icon::Error);
+    QVERIFY2(prompts.lastText().contains("THU"), qPrintable(prompts.lastText()));
+    auto *grid = child<DataGrid>(&w, "DRIs_Grid");
+    QCOMPARE(grid->rowCount(), 0);
+    QCOMPARE(grid->footerText("PROCNT"), QString());
+    QCOMPARE(child<BarChart>(&w, "Chart1")->count(), 0);
+    QVERIFY(!child<QRadioButton>(&w, "ALL_rdo")->isChecked());
+    QCOMPARE(captionColour(child<QRadioButton>(&w, "ALL_rdo")), QColor(Qt::black));
+    // The old sums stay as they were (one transaction).
+    QCOMPARE(toNumber(fixtures::value("SELECT PROCNT FROM WeekStats_tmp WHERE WEEK='WED' AND REMARK='实际'")), 40.0);
+
+    // A day without its row, asked for directly, is reported too.
+    prompts.clear();
+    QCOMPARE(weekstats::showSelection("THU", 100).ok(), false);
+    w.ShowSelection("THU");
+    QCOMPARE(prompts.messages.size(), 1);
+    QCOMPARE(grid->rowCount(), 0);
+    QCOMPARE(child<BarChart>(&w, "Chart1")->count(), 0);
 }
 
 QTEST_MAIN(WeekStatWindowTest)

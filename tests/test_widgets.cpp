@@ -2,6 +2,7 @@
 // chart, numeric / spin / search edits and the pick list.
 #include "data/Csv.h"
 #include "widgets/BarChart.h"
+#include "widgets/CalcEdit.h"
 #include "widgets/DataGrid.h"
 #include "widgets/NumericEdit.h"
 #include "widgets/PickList.h"
@@ -10,6 +11,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QProcess>
@@ -19,6 +21,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
+#include <QToolButton>
 #include <QScrollBar>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
@@ -98,11 +101,14 @@ private slots:
     void footersCountSumAverageAndText();
     void footersFollowModelChanges();
     void shownGridWithFrozenColumnIsDestroyedCleanly();
+    void rightClickOnFrozenColumnReachesTheGrid();
     void titleClickSortsNumbersDownUpNone();
     void columnsByNameSurviveRequery();
     void exportWritesAllRowsOfVisibleColumns();
     void exportFailuresAreReported();
     void numericEditTakesOnlyDigitsAndPoint();
+    void calculatorWorksLeftToRight();
+    void calcEditPutsTheResultIntoTheField();
     void searchEditPromptCapitalsAndEnter();
     void spinEditStepsWithinRange();
     void pickListEmitsNonEmptyNames();
@@ -189,6 +195,40 @@ void WidgetsTest::shownGridWithFrozenColumnIsDestroyedCleanly()
     model.setRowCount(3);
     QTest::qWait(20);
     QCOMPARE(g.columnCount(), 6);
+}
+
+void WidgetsTest::rightClickOnFrozenColumnReachesTheGrid()
+{
+    QStandardItemModel model(3, 4);
+    for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 4; ++c)
+            model.setItem(r, c, new QStandardItem(QStringLiteral("%1-%2").arg(r).arg(c)));
+    }
+    DataGrid g;
+    g.setModel(&model);
+    g.setFrozenColumn(true);
+    g.setContextMenuPolicy(Qt::CustomContextMenu);
+    g.resize(320, 160);
+    g.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&g));
+    QSignalSpy menu(&g, &QWidget::customContextMenuRequested);
+
+    QTableView *frozen = g.frozenView();
+    QVERIFY(frozen && frozen->isVisible());
+    const QPoint at = frozen->visualRect(frozen->model()->index(2, g.frozenColumn())).center();
+    QVERIFY(!at.isNull());
+    QContextMenuEvent click(QContextMenuEvent::Mouse, at, frozen->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(frozen->viewport(), &click);
+    QCOMPARE(menu.count(), 1);
+    // The position is in the grid's viewport, on the cell that was clicked.
+    const QModelIndex hit = g.indexAt(menu[0][0].toPoint());
+    QCOMPARE(hit.row(), 2);
+    QCOMPARE(hit.column(), g.frozenColumn());
+
+    // A grid without a menu of its own does not get one.
+    g.setContextMenuPolicy(Qt::NoContextMenu);
+    QApplication::sendEvent(frozen->viewport(), &click);
+    QCOMPARE(menu.count(), 1);
 }
 
 void WidgetsTest::footersFollowModelChanges()
@@ -497,6 +537,92 @@ void WidgetsTest::numericEditTakesOnlyDigitsAndPoint()
     QTest::keyClick(&e, Qt::Key_Enter);
     QCOMPARE(accepted.count(), 2);
     QCOMPARE(clicks.count(), 1);
+}
+
+namespace {
+
+Calculator pressed(const QString &start, const QString &keys)
+{
+    Calculator c;
+    c.start(start);
+    for (const QChar k : keys)
+        c.press(k);
+    return c;
+}
+
+} // namespace
+
+void WidgetsTest::calculatorWorksLeftToRight()
+{
+    QCOMPARE(pressed("100", "+50=").value(), 150.0);       // the started number takes the operator
+    QCOMPARE(pressed("100", "25=").value(), 25.0);         // a digit replaces it
+    QCOMPARE(pressed("", "2+3*4=").value(), 20.0);         // left to right
+    QCOMPARE(pressed("", "5+-3=").value(), 2.0);           // the last operator counts
+    QCOMPARE(pressed("", "10/4=").display(), QStringLiteral("2.5"));
+    QCOMPARE(pressed("", ".5.5").display(), QStringLiteral("0.55"));
+    QCOMPARE(pressed("", "123\b").display(), QStringLiteral("12"));
+    QCOMPARE(pressed("", "3-5=").value(), -2.0);
+    QCOMPARE(pressed("abc", "").display(), QStringLiteral("0"));
+
+    Calculator c = pressed("", "7/0=");
+    QVERIFY(!c.hasValue());
+    QCOMPARE(c.display(), QStringLiteral("错误"));
+    c.press(QLatin1Char('+')); // ignored until a number or C
+    QVERIFY(!c.hasValue());
+    c.press(QLatin1Char('4'));
+    QVERIFY(c.hasValue());
+    QCOMPARE(c.display(), QStringLiteral("4"));
+    c.press(QLatin1Char('C'));
+    QCOMPARE(c.display(), QStringLiteral("0"));
+}
+
+void WidgetsTest::calcEditPutsTheResultIntoTheField()
+{
+    QWidget window;
+    auto *e = new CalcEdit(&window);
+    auto *ok = new QPushButton(QStringLiteral("确定"), &window);
+    e->setAcceptButton(ok);
+    QSignalSpy accepted(ok, &QPushButton::clicked);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    e->setText(QStringLiteral("120"));
+
+    // From the keyboard: F4 opens it, Enter is "=".
+    e->setFocus();
+    QTest::keyClick(e, Qt::Key_F4);
+    QFrame *calc = e->calculator();
+    QVERIFY(calc && calc->isVisible());
+    QCOMPARE(calc->findChild<QLineEdit *>("CalcDisplay")->text(), QStringLiteral("120"));
+    QTest::keyClicks(calc, "*1.5");
+    QTest::keyClick(calc, Qt::Key_Return);
+    QCOMPARE(e->text(), QStringLiteral("180"));
+    QVERIFY(!calc->isVisible());
+    QCOMPARE(accepted.count(), 0); // "=" fills the field; Enter in the field then accepts
+
+    // With the mouse: 180 ÷ 4 =.
+    e->showCalculator();
+    for (const char *key : {"CalcDiv_btn", "Calc4_btn", "CalcEq_btn"})
+        calc->findChild<QToolButton *>(key)->click();
+    QCOMPARE(e->text(), QStringLiteral("45"));
+
+    // Esc closes without a change; a division by zero puts nothing in.
+    e->showCalculator();
+    QTest::keyClicks(calc, "+5");
+    QTest::keyClick(calc, Qt::Key_Escape);
+    QVERIFY(!calc->isVisible());
+    QCOMPARE(e->text(), QStringLiteral("45"));
+    e->showCalculator();
+    QTest::keyClicks(calc, "/0=");
+    QVERIFY(calc->isVisible());
+    QCOMPARE(calc->findChild<QLineEdit *>("CalcDisplay")->text(), QStringLiteral("错误"));
+    QCOMPARE(e->text(), QStringLiteral("45"));
+    QTest::keyClick(calc, Qt::Key_Escape);
+
+    // The field itself keeps its key filter.
+    e->clear();
+    e->setFocus();
+    QTest::keyClicks(e, "1a2+");
+    QCOMPARE(e->text(), QStringLiteral("12"));
 }
 
 void WidgetsTest::searchEditPromptCapitalsAndEnter()

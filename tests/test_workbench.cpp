@@ -42,6 +42,7 @@
 #include <QTreeWidget>
 #include <QUndoStack>
 #include <QApplication>
+#include <QFrame>
 #include <QtTest>
 
 using namespace nqb;
@@ -196,6 +197,7 @@ private slots:
     void evaluationFooterStaysInViewAfterARefresh();
     void shownEvaluationIsTheCoreEvaluationOfTheDay();
     void copyAndUndoFromTheWorkbench();
+    void addDialogWeightHasACalculator();
 };
 
 // ---------------------------------------------------------------- window
@@ -1001,6 +1003,22 @@ void WorkbenchTest::copyAndUndoFromTheWorkbench()
     QVERIFY(w->undoStack()->canRedo());
     b.main.runState().notifyPlanEmptied();
     QVERIFY(!w->undoStack()->canUndo() && !w->undoStack()->canRedo());
+}
+
+void WorkbenchTest::addDialogWeightHasACalculator()
+{
+    Bench b;
+    TAnalyzeInsert *d = TAnalyzeInsert::instance();
+    d->prepare(b.w->addRequest());
+    NumericEdit *weight = d->weightEdit();
+    weight->setText("100");
+    QTest::keyClick(weight, Qt::Key_F4);
+    auto *calc = d->findChild<QFrame *>("CalcPopup");
+    QVERIFY(calc && calc->isVisible());
+    QTest::keyClicks(calc, "+50");
+    QTest::keyClick(calc, Qt::Key_Return);
+    QCOMPARE(weight->text(), QStringLiteral("150"));
+    QVERIFY(!calc->isVisible());
 }
 
 QTEST_MAIN(WorkbenchTest)

@@ -112,6 +112,23 @@ private:
     QList<TButFrame *> m_tiles;
 };
 
+// A command that works on the database does not start while it is closed or
+// unusable: it says why, and nothing is opened or written.
+bool databaseUsable(QWidget *parent)
+{
+    if (nqb::db().isOpen())
+        return true;
+    prompt::error(parent, nqb::databaseErrorText(QObject::tr("数据库未打开，无法执行此操作。")));
+    return false;
+}
+
+// Windows that need no database: the web page, the backup (which may be what
+// repairs it) and the settings.
+bool needsDatabase(TMain::Window w)
+{
+    return w != TMain::Window::NutrientEffects && w != TMain::Window::DBBack && w != TMain::Window::SystemSet;
+}
+
 } // namespace
 
 TMain::TMain(nqb::RunState *state, QWidget *parent)
@@ -402,7 +419,7 @@ void TMain::openWindow(Window w)
 {
     // Copy: the opener may replace itself while its window runs.
     const WindowOpener open = m_openers.value(int(w));
-    if (open)
+    if (open && (!needsDatabase(w) || databaseUsable(this)))
         open(this);
 }
 
@@ -509,6 +526,8 @@ void TMain::GroupPlan()
 
 void TMain::FoodComposition()
 {
+    if (!databaseUsable(this))
+        return;
     if (!m_browser && m_browserFactory) {
         m_browser = m_browserFactory(m_panel);
         if (m_browser)

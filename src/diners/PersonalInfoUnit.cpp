@@ -10,6 +10,7 @@
 #include "widgets/SpinEdit.h"
 #include "widgets/TitleBand.h"
 
+#include <QAbstractItemView>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,6 +19,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -52,6 +54,26 @@ public:
         e->setAlignment(Qt::AlignCenter);
         e->setFrame(false);
         return e;
+    }
+};
+
+// The profile lists are chosen from, never typed into: a typed character would
+// jump to a matching item by keyboard search and re-derive the matrix.
+class NoTypingFilter : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            const QString text = key->text();
+            if (!text.isEmpty() && text.at(0).isPrint() && key->key() != Qt::Key_Space)
+                return true;
+        }
+        return QObject::eventFilter(watched, event);
     }
 };
 
@@ -123,6 +145,7 @@ void TPersonalInfo::buildUi()
     High_edt = new NumericEdit(person);
     High_edt->setObjectName(QStringLiteral("High_edt"));
     High_edt->setText(QStringLiteral("170"));
+    High_edt->setAllowPoint(false); // whole centimetres
     pl->addWidget(new QLabel(QStringLiteral("身高[CM]："), person), row, 0);
     pl->addWidget(High_edt, row++, 1);
 
@@ -150,10 +173,11 @@ void TPersonalInfo::buildUi()
     MatrixYes_rdo->setObjectName(QStringLiteral("MatrixYes_rdo"));
     MatrixNo_rdo = new QRadioButton(QStringLiteral("人工喂养"), person);
     MatrixNo_rdo->setObjectName(QStringLiteral("MatrixNo_rdo"));
-    // Both may be unchecked, so they are not an exclusive Qt group; clicks keep
-    // them exclusive by hand.
-    MatrixYes_rdo->setAutoExclusive(false);
-    MatrixNo_rdo->setAutoExclusive(false);
+    // One group: a click never leaves both unchecked. Outside the infant bands
+    // both are unchecked by the program (setFeeding).
+    m_feedingGroup = new QButtonGroup(this);
+    m_feedingGroup->addButton(MatrixYes_rdo);
+    m_feedingGroup->addButton(MatrixNo_rdo);
     auto *feedRow = new QHBoxLayout;
     feedRow->addWidget(MatrixYes_rdo);
     feedRow->addWidget(MatrixNo_rdo);
@@ -289,6 +313,14 @@ void TPersonalInfo::buildUi()
     Accept_btn->setAutoDefault(false);
     Close_btn->setAutoDefault(false);
     Load_btn->setAutoDefault(false);
+    // Enter in a numeric field confirms; in the grids it ends the cell's edit.
+    High_edt->setAcceptButton(Accept_btn);
+    Weight_edt->setAcceptButton(Accept_btn);
+    for (QComboBox *c : {Age_cmb, Activity_cmb, Dietary_cmb}) {
+        auto *filter = new NoTypingFilter(c);
+        c->installEventFilter(filter);
+        c->view()->installEventFilter(filter);
+    }
 
     // Change handling. Lists react to the user's choice only (activated), so
     // setting their text from code does not run it; radios, boxes and edits
@@ -515,8 +547,10 @@ void TPersonalInfo::ageBandChosen()
         // The feeding radios are set together; the derivation below covers them.
         const QSignalBlocker b1(MatrixYes_rdo);
         const QSignalBlocker b2(MatrixNo_rdo);
+        m_feedingGroup->setExclusive(false);
         MatrixYes_rdo->setChecked(infant);
         MatrixNo_rdo->setChecked(false);
+        m_feedingGroup->setExclusive(true);
     }
 
     const bool states = band == QStringLiteral("18 ～ 50") && FeMale_rdo->isChecked();
@@ -581,12 +615,16 @@ void TPersonalInfo::stateClicked(QCheckBox *box, bool checked)
 
 void TPersonalInfo::updateBmi()
 {
-    const auto bmi = bodyMassIndex(High_edt->text(), Weight_edt->text());
-    if (!bmi) {
+    if (High_edt->text().trimmed().isEmpty() || Weight_edt->text().trimmed().isEmpty()) {
         BMI_lab->clear();
         BMIRst_lab->clear();
         return;
     }
+    // A height that is not a whole number of centimetres, or 0, gives no BMI:
+    // the labels keep what they showed.
+    const auto bmi = bodyMassIndex(High_edt->text(), Weight_edt->text());
+    if (!bmi)
+        return;
     BMI_lab->setText(fmtG(*bmi));
     BMIRst_lab->setText(bodyMassClass(*bmi));
 }
@@ -653,6 +691,12 @@ void TPersonalInfo::showEvent(QShowEvent *event)
 
 void TPersonalInfo::Accept()
 {
+    // Without a usable database neither the requirement rows nor the profile
+    // file are written, and the workbench is not shown.
+    if (!db().isOpen()) {
+        prompt::error(this, databaseErrorText(tr("数据库未打开，无法保存需求量。")));
+        return;
+    }
     m_run.setProfileKind(RunState::ProfileKind::Individual);
 
     m_state.matrix = matrix();
@@ -689,12 +733,14 @@ void TPersonalInfo::Accept()
     if (!warnings.isEmpty())
         return;
 
-    QString err = writePersonalProfile(personalProfilePath(), profileData(), m_state.matrix);
+    // The rows first (one transaction): when they cannot be written the profile
+    // file still holds the last confirmed profile.
+    QString err = writeRequirementRows(db(), m_state.matrix);
     if (!err.isEmpty()) {
-        prompt::error(this, err);
+        prompt::error(this, databaseErrorText(err));
         return;
     }
-    err = writeRequirementRows(db(), m_state.matrix);
+    err = writePersonalProfile(personalProfilePath(), profileData(), m_state.matrix);
     if (!err.isEmpty()) {
         prompt::error(this, err);
         return;

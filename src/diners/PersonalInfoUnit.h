@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <functional>
 
+class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -91,6 +92,7 @@ private:
     QLabel *m_feedingLabel = nullptr;
     QRadioButton *MatrixYes_rdo = nullptr;
     QRadioButton *MatrixNo_rdo = nullptr;
+    QButtonGroup *m_feedingGroup = nullptr;
     QLabel *m_stateLabel = nullptr;
     QCheckBox *PregnantFir_chk = nullptr;
     QCheckBox *PregnantMid_chk = nullptr;

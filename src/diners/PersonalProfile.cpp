@@ -104,9 +104,15 @@ std::optional<double> bodyMassIndex(const QString &heightText, const QString &we
 {
     if (heightText.trimmed().isEmpty() || weightText.trimmed().isEmpty())
         return std::nullopt;
+    // The height is a whole number of centimetres ("1.75" is not a height).
+    const QString height = heightText.trimmed();
+    for (const QChar c : height) {
+        if (!c.isDigit())
+            return std::nullopt;
+    }
     bool okH = false;
     bool okW = false;
-    const double h = parseNumber(heightText, &okH);
+    const double h = parseNumber(height, &okH);
     const double w = parseNumber(weightText, &okW);
     if (!okH || !okW || h <= 0 || w <= 0)
         return std::nullopt;

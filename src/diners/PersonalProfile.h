@@ -39,7 +39,7 @@ QString writePersonalProfile(const QString &path, const PersonalProfileData &pro
 
 // Body-mass index from the height (cm) and weight (kg) texts, rounded to one
 // decimal (ties to even). No value when either text is empty, not a number, or
-// not above 0.
+// not above 0, or when the height is not a whole number of centimetres.
 std::optional<double> bodyMassIndex(const QString &heightText, const QString &weightText);
 // The class of a (rounded) body-mass index: "重度消瘦" … "II度肥胖".
 QString bodyMassClass(double bmi);

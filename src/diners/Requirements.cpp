@@ -330,7 +330,6 @@ QString computeRequirements(QSqlDatabase db, const RequirementProfile &p, Requir
     out.matrix = standard.matrix;
     out.referenceWeight = standard.referenceWeight;
     out.standardFound = standard.found;
-    out.base = captureAdjustmentBase(out.matrix);
 
     err = applyAmendments(db, out.matrix, p.dietKind, p.sex, p.ageLower, p.ageUpper);
     if (!err.isEmpty())
@@ -341,6 +340,9 @@ QString computeRequirements(QSqlDatabase db, const RequirementProfile &p, Requir
         out.weightScaling = applyPersonalWeight(out.matrix, p.personalWeight, out.referenceWeight);
     if (p.formulaFeeding)
         applyFormulaFeeding(out.matrix);
+    // The adjustment starts from the matrix as derived (amended, weight-scaled,
+    // fed), so each step moves the energy the window shows by exactly its amount.
+    out.base = captureAdjustmentBase(out.matrix);
 
     out.previousAdjustment = 0;
     out.shares = computeEnergyShares(out.matrix);

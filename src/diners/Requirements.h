@@ -91,8 +91,9 @@ struct EnergyShares {
     double carbohydrate = 0;
 };
 
-// Energy and macronutrients of the three rows right after the standard lookup;
-// the macronutrient entries move with every adjustment step.
+// Energy and macronutrients of the three rows as derived (after amendments,
+// weight basis and feeding factor); the macronutrient entries move with every
+// adjustment step.
 struct AdjustmentBase {
     std::array<double, kRequirementRows> energy{};
     std::array<double, kRequirementRows> protein{};
@@ -154,8 +155,8 @@ WeightScaling applyPersonalWeight(RequirementMatrix &m, const QString &personalW
 // Formula feeding: both energy cells of the three rows × 1.2 (unrounded).
 void applyFormulaFeeding(RequirementMatrix &m);
 
-// Derives the whole matrix for a profile: standard lookup, adjustment base,
-// amendments, empty cells to "0", weight basis, feeding factor, adjustment
+// Derives the whole matrix for a profile: standard lookup, amendments, empty
+// cells to "0", weight basis, feeding factor, adjustment base, adjustment
 // reset, energy shares. Returns an error text or "" (out is complete then).
 QString computeRequirements(QSqlDatabase db, const RequirementProfile &profile, RequirementState &out);
 

@@ -1,5 +1,6 @@
 #include "planning/AnalyzeInsertUnit.h"
 
+#include "widgets/CalcEdit.h"
 #include "widgets/NumericEdit.h"
 #include "widgets/Prompt.h"
 #include "widgets/TitleBand.h"
@@ -68,7 +69,7 @@ void TAnalyzeInsert::buildUi()
 
     auto *weightRow = new QHBoxLayout;
     weightRow->addWidget(new QLabel(QStringLiteral("重量[g]："), this));
-    Weight_edt = new NumericEdit(this);
+    Weight_edt = new CalcEdit(this);
     Weight_edt->setObjectName(QStringLiteral("Weight_edt"));
     weightRow->addWidget(Weight_edt, 1);
     BitBtn1 = new QPushButton(QStringLiteral("确定"), this);

@@ -312,12 +312,37 @@ PlanResult copyProfile(const QString &profilePath, const QString &copyPath)
 
 PlanResult savePlanWithProfile(const QString &planPath, bool individual)
 {
-    PlanResult r = savePlan(planPath);
-    if (!r.ok())
+    const QString copyPath = profileCopyPath(planPath, individual);
+    auto notSaved = [&](PlanResult r, const QString &file) {
+        r.message = QStringLiteral("配餐记录未保存：“%1”未能写入。%2").arg(shown(file), r.message);
         return r;
-    const PlanResult copy = copyProfile(profileFilePath(individual), profileCopyPath(planPath, individual));
-    if (!copy.ok())
-        return copy;
+    };
+    // The copy first: a plan file never goes without a profile copy at least as
+    // new. An earlier copy of that name is kept in hand so that a failed plan
+    // write leaves the files as they were.
+    const bool hadCopy = QFileInfo::exists(copyPath);
+    QByteArray previous;
+    if (hadCopy) {
+        if (PlanResult r = readWholeFile(copyPath, QStringLiteral("文件"), &previous); !r.ok())
+            return notSaved(r, copyPath);
+    }
+    if (PlanResult copy = copyProfile(profileFilePath(individual), copyPath); !copy.ok())
+        return notSaved(copy, copyPath);
+
+    PlanResult r = savePlan(planPath);
+    if (!r.ok()) {
+        bool restored = true;
+        if (hadCopy) {
+            QSaveFile back(copyPath);
+            restored = back.open(QIODevice::WriteOnly) && back.write(previous) == previous.size() && back.commit();
+        } else {
+            restored = QFile::remove(copyPath);
+        }
+        r = notSaved(r, planPath);
+        if (!restored)
+            r.message += QStringLiteral(" 档案副本“%1”已是新的内容。").arg(shown(copyPath));
+        return r;
+    }
     return r;
 }
 

@@ -83,9 +83,10 @@ QString planPathForProfileCopy(const QString &copyPath);
 // A missing profile file or a write failure gives FileError naming the file.
 plan::PlanResult copyProfile(const QString &profilePath, const QString &copyPath);
 
-// The save after the file dialog: the plan file at planPath, then the profile
-// copy of the given kind (profileFilePath(individual) to profileCopyPath).
-// Stops at the first failure and reports it.
+// The save after the file dialog: the profile copy of the given kind
+// (profileFilePath(individual) to profileCopyPath), then the plan file at
+// planPath. When either fails, neither file is left new (an earlier copy is put
+// back) and the message names the file and says the plan was not saved.
 plan::PlanResult savePlanWithProfile(const QString &planPath, bool individual);
 
 } // namespace nqb::planfile

@@ -119,11 +119,31 @@ void TWeekStat::showEvent(QShowEvent *event)
 void TWeekStat::Recompute()
 {
     QString err;
-    if (!weekstats::recompute(&err))
-        prompt::error(this, err);
+    if (!weekstats::recompute(&err)) {
+        // The table holds figures of an earlier plan: none of them is shown.
+        prompt::error(this, QStringLiteral("无法统计本周配餐：%1").arg(databaseErrorText(err)));
+        showNothing();
+        for (QRadioButton *r : std::as_const(m_dayRadios))
+            r->setEnabled(false);
+        ALL_rdo->setEnabled(false);
+        return;
+    }
     // Deselect, then select the whole week: its click handling shows it.
     ALL_rdo->setChecked(true);
     ShowSelection(allWeekCode());
+}
+
+void TWeekStat::showNothing()
+{
+    m_gridModel->clear();
+    for (const QString &column : requirementColumns()) {
+        DRIs_Grid->setFooterText(column, QString());
+        DRIs_Grid->setFooterColor(column, QColor());
+    }
+    Chart1->clear();
+    for (QRadioButton *r : std::as_const(m_dayRadios))
+        setCaptionColour(r, Qt::black);
+    setCaptionColour(ALL_rdo, Qt::black);
 }
 
 void TWeekStat::ShowSelection(const QString &code)
@@ -135,8 +155,11 @@ void TWeekStat::ShowSelection(const QString &code)
         chosen->setChecked(true);
 
     m_selection = weekstats::showSelection(code, weekstats::selectionPercent(m_percentages, code));
-    if (!m_selection.ok())
-        prompt::error(this, m_selection.error);
+    if (!m_selection.ok()) {
+        prompt::error(this, databaseErrorText(m_selection.error));
+        showNothing();
+        return;
+    }
 
     // The selection's actual row, then the standard row.
     QSqlQuery q(db());

@@ -43,6 +43,8 @@ protected:
 private:
     void buildUi();
     QRadioButton *radioOf(const QString &code) const;
+    // Empties the grid, its markers and the chart (after a failure).
+    void showNothing();
 
     nqb::weekstats::Percentages m_percentages{};
     bool m_percentagesOk = false;

@@ -77,17 +77,30 @@ QString gridSql()
 
 namespace {
 
+QString missingActualRow(const QString &week)
+{
+    return QObject::tr("WeekStats_tmp 中缺少“%1”的“实际”行，无法统计。").arg(week);
+}
+
 bool writeActual(QSqlQuery &q, const QString &week, const RequirementValues &v, QString *error)
 {
     QVariantList binds;
     for (double x : v)
         binds << x;
     binds << week;
-    return sql::exec(
-        q,
-        QStringLiteral("UPDATE WeekStats_tmp SET %1 WHERE WEEK=? AND REMARK='实际'")
-            .arg(plandb::assignments(requirementColumns())),
-        binds, error, QStringLiteral("WeekStats_tmp"));
+    if (!sql::exec(
+            q,
+            QStringLiteral("UPDATE WeekStats_tmp SET %1 WHERE WEEK=? AND REMARK='实际'")
+                .arg(plandb::assignments(requirementColumns())),
+            binds, error, QStringLiteral("WeekStats_tmp")))
+        return false;
+    // A missing row would leave that range without figures: the sums are not kept.
+    if (q.numRowsAffected() < 1) {
+        if (error)
+            *error = missingActualRow(week);
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -182,6 +195,8 @@ Selection showSelection(const QString &code, int percent)
                      {code}, &err, table)) {
         if (q.next())
             actual = plandb::requirementOf(q.record());
+        else if (s.error.isEmpty())
+            s.error = missingActualRow(code);
     } else if (s.error.isEmpty()) {
         s.error = err;
     }

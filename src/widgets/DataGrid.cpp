@@ -401,7 +401,12 @@ void DataGrid::setupFrozen()
     m_frozen->setEditTriggers(editTriggers());
     m_frozen->setSelectionBehavior(selectionBehavior());
     m_frozen->setSelectionMode(selectionMode());
-    m_frozen->setContextMenuPolicy(Qt::NoContextMenu);
+    // A right-click on the frozen column is one on the grid, at the same cell.
+    m_frozen->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_frozen, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        if (contextMenuPolicy() == Qt::CustomContextMenu)
+            emit customContextMenuRequested(viewport()->mapFromGlobal(m_frozen->viewport()->mapToGlobal(pos)));
+    });
     viewport()->stackUnder(m_frozen);
 
     connect(m_frozen->verticalScrollBar(), &QScrollBar::valueChanged, verticalScrollBar(), &QScrollBar::setValue);

@@ -1,4 +1,6 @@
 #include "Controls.h"
+#include "app/AppStart.h"
+#include "app/MainUnit.h"
 #include "ScriptedPrompt.h"
 #include "TestEnv.h"
 #include "data/Paths.h"
@@ -8,6 +10,7 @@
 #include "foods/RawFoods.h"
 #include "widgets/FoodPicker.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -86,6 +89,8 @@ private slots:
     void editorCreatesMissingRowOnConfirm();
     void editorDeleteAsksTwiceForReferenceFoods();
     void editorOpensNewFood();
+    void subGroupWindowRefillsTheNewFoodWindow();
+    void mainWindowOpensTheEditor();
 };
 
 void RawFoodsTest::pagesAreColumnsOfTheirTables()
@@ -207,7 +212,7 @@ void RawFoodsTest::newFoodChecksInOrder()
     QCOMPARE(f.code, QStringLiteral("22-1-003"));
     QCOMPARE(f.name, QStringLiteral("豆腐脑"));
     QCOMPARE(value("SELECT PYJM FROM Nutri_tb WHERE Code = '22-1-003'").toString(), QStringLiteral("DFN"));
-    QVERIFY(createFood(QStringLiteral("豆浆"), QStringLiteral("DJ"), sub, &f).ok());
+    QVERIFY(createFood(QStringLiteral("自制核桃露"), QStringLiteral("ZZHTL"), sub, &f).ok());
     QCOMPARE(f.code, QStringLiteral("22-1-005"));
 }
 
@@ -385,6 +390,49 @@ void RawFoodsTest::editorOpensNewFood()
     QCOMPARE(child<QTabWidget>(&w, "PageControl")->currentIndex(), 0);
     QVERIFY(child<QPushButton>(&w, "Enable_btn")->isEnabled());
     QVERIFY(w.picker()->listedIds().contains(QStringLiteral("22-1-001")));
+}
+
+void RawFoodsTest::subGroupWindowRefillsTheNewFoodWindow()
+{
+    TestEnv env;
+    ScriptedPrompt prompt;
+    TCustomFoodInsert w;
+    auto *kinds = child<QComboBox>(&w, "ComboBox1");
+    QCOMPARE(kinds->count(), 1);
+    onNextModal([](QWidget *d) {
+        QCOMPARE(d->objectName(), QStringLiteral("TCustomFoodKind"));
+        QCOMPARE(d->windowTitle(), QStringLiteral("原料种类"));
+        child<QLineEdit>(d, "Add_edt")->setText(QStringLiteral("饮料"));
+        child<QPushButton>(d, "Add_btn")->click();
+        child<QPushButton>(d, "Close_btn")->click();
+    });
+    child<QPushButton>(&w, "EditKind_btn")->click();
+    QCOMPARE(kinds->count(), 2);
+    QCOMPARE(kinds->itemText(1), QStringLiteral("2-饮料"));
+    // The chosen sub-group stays chosen; a food of the new one is numbered in it.
+    QCOMPARE(kinds->currentText(), QStringLiteral("1-自定义食物"));
+    kinds->setCurrentIndex(1);
+    child<QLineEdit>(&w, "FoodName_edt")->setText(QStringLiteral("自制酸梅汤"));
+    child<QLineEdit>(&w, "PYJM_edt")->setText(QStringLiteral("ZZSMT"));
+    child<QPushButton>(&w, "Add_btn")->click();
+    QVERIFY(w.created());
+    QCOMPARE(w.created()->code, QStringLiteral("22-2-001"));
+}
+
+void RawFoodsTest::mainWindowOpensTheEditor()
+{
+    ScriptedPrompt prompt;
+    TestEnv env(false); // the program makes its database
+    auto s = startApplication(env.workingDir(), env.programDir(), false);
+    QAction *act = s->main->action(QStringLiteral("RawFoodEdit_act"));
+    QVERIFY(act && act->isEnabled());
+    bool opened = false;
+    onNextModal([&opened](QWidget *d) {
+        opened = d->objectName() == QLatin1String("TCustomFood");
+        static_cast<QDialog *>(d)->reject();
+    });
+    act->trigger();
+    QVERIFY(opened);
 }
 
 QTEST_MAIN(RawFoodsTest)

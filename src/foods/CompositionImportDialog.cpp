@@ -199,7 +199,7 @@ void CompositionImportDialog::showPreview()
             m_grid->item(row, col)->setForeground(Qt::darkYellow);
     }
     m_grid->resizeColumnsToContents();
-    m_summary->setText(QStringLiteral("按%1对应食物：新食物 %2 种，修改 %3 种食物的 %4 项数值，跳过 %5 行，无变化 %6 行，忽略 %7 列。")
+    m_summary->setText(QStringLiteral("按%1对应食物：新食物 %2 种，已有食物 %3 种，共 %4 项数值；跳过 %5 行，无变化 %6 行，忽略 %7 列。")
                            .arg(m_preview.keyColumn == QLatin1String("CODE") ? QStringLiteral("食物编码")
                                                                               : QStringLiteral("食物名称"))
                            .arg(m_preview.newFoodCount())

@@ -195,6 +195,7 @@ QWidget *TCustomFood::buildPage(const Page &page, QHash<QString, QLineEdit *> &f
         QFont f = label->font();
         f.setBold(true);
         label->setFont(f);
+        label->setWordWrap(true);
         grid->addWidget(label, 0, col * 2, 1, 2);
         nextRow[col] = 1;
     }
@@ -206,7 +207,7 @@ QWidget *TCustomFood::buildPage(const Page &page, QHash<QString, QLineEdit *> &f
         const int row = nextRow[fl.layoutColumn]++;
         auto *edit = new NumericEdit(inner);
         edit->setObjectName(fl.column + QStringLiteral("_edt"));
-        edit->setMaximumWidth(110);
+        edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("0000000000")) + 12);
         edit->setAcceptButton(m_enable);
         auto *label = new QLabel(fl.label, inner);
         label->setBuddy(edit);
@@ -461,6 +462,8 @@ void TCustomFood::addFood()
 {
     m_pages->setCurrentIndex(0);
     const std::optional<Food> food = TCustomFoodInsert::run(this);
+    // The sub-groups may have changed in the window even when no food was added.
+    m_picker->fillTrees();
     if (!food)
         return;
     // List the new food's sub-group so that it can be picked again.

@@ -44,7 +44,8 @@ QList<Page> buildPages()
     }
     {
         Page a{QStringLiteral("氨基酸"), QStringLiteral("Amino_tb"), {},
-               {QStringLiteral("支链氨基酸[BCAA]"), QStringLiteral("芳香族氨基酸[AAA]"), QString()}};
+               // The aromatic and histidine headings carry their own fields (AAA, HIS).
+               {QStringLiteral("支链氨基酸[BCAA]"), QString(), QString()}};
         const Unit mg = Unit::Milligram;
         a.fields = {
             f("BCAA_ILE", "异亮氨酸[ILE]", mg, 0), f("BCAA_LEU", "亮氨酸[LEU]", mg, 0),

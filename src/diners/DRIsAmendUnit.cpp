@@ -77,12 +77,13 @@ void TDRIsAmend::buildUi()
     ReMark_Edt->setObjectName(QStringLiteral("ReMark_Edt"));
     BitBtn5 = new QPushButton(QStringLiteral("编"), this);
     BitBtn5->setObjectName(QStringLiteral("BitBtn5"));
+    BitBtn5->setFixedWidth(40);
 
     int r = 0;
     form->addWidget(new QLabel(QStringLiteral("膳食种类:"), this), r, 0);
     form->addWidget(IllKind_Cmb, r, 1);
     form->addWidget(new QLabel(QStringLiteral("种类编辑:"), this), r, 2);
-    form->addWidget(BitBtn5, r++, 3);
+    form->addWidget(BitBtn5, r++, 3, Qt::AlignLeft);
     auto *ages = new QHBoxLayout;
     ages->addWidget(AgeFir_cmb);
     ages->addWidget(new QLabel(QStringLiteral("～"), this));

@@ -106,7 +106,7 @@ void TDRIsStand::buildUi()
     DBGridEh1->setModel(m_model);
     QList<DataGrid::Column> gridCols{{QStringLiteral("AGETEXT"), QStringLiteral("年龄阶段[Age]"), 100}};
     for (int i = 0; i < cols.size(); ++i)
-        gridCols.append({cols[i], titles[i], 78});
+        gridCols.append({cols[i], titles[i], titles[i].size() > 7 ? 100 : 80});
     DBGridEh1->setColumns(gridCols, true);
     DBGridEh1->setReadOnly(false);
     DBGridEh1->setSelectionBehavior(QAbstractItemView::SelectItems);

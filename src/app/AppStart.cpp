@@ -1,6 +1,10 @@
 #include "app/AppStart.h"
 
 #include "app/MainUnit.h"
+#include "diners/CollectiveUnit.h"
+#include "diners/DRIsAmendUnit.h"
+#include "diners/DRIsSaveUnit.h"
+#include "diners/DRIsStandUnit.h"
 #include "diners/PersonalInfoUnit.h"
 #include "foods/CustomFoodUnit.h"
 #include "planning/AnalyzeInsertUnit.h"
@@ -94,6 +98,11 @@ void registerWindows(TMain *main, nqb::RunState &state)
     main->setWindowOpener(TMain::Window::PersonalInfo, [&state](QWidget *parent) { TPersonalInfo::run(parent, state); });
     TPersonalInfo::setSurveyEntryOpener(&TIndividual::run);
     main->setWindowOpener(TMain::Window::RawFood, &TCustomFood::run);
+    main->setWindowOpener(TMain::Window::CollectiveInfo, [&state](QWidget *parent) { TCollective::run(parent, state); });
+    TCollective::setSurveyEntryOpener(&TIndividual::run);
+    main->setWindowOpener(TMain::Window::DRIsStand, &TDRIsStand::run);
+    main->setWindowOpener(TMain::Window::SpecialDiet, &TDRIsAmend::run);
+    main->setWindowOpener(TMain::Window::SpecialDRIsTransfer, &TDRIsSave::run);
 }
 
 } // namespace

@@ -1,0 +1,79 @@
+#pragma once
+// A group of diners: its composition (persons per age band, sex and activity
+// level, kept in DinerPerson_tmp), the average requirement per person and day
+// derived from it, and the group profile file "Collective.ini".
+//
+// Collective.ini (INI, program folder):
+//   [TOTALNUM]    Total = number of composition rows
+//   [AGETEXT] [ACTIVITY] [SEX] [TOTALPERSON]   keys "0" … Total − 1, one per row
+//   [RNI] [EAR] [UL]   keys "0" … "25": the matrix rows in general number format
+//   [Quotiety]    the daily percentages, written by the workbench's save and
+//                 kept by writeGroupProfile
+#include "data/Db.h"
+#include "diners/Requirements.h"
+
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+
+namespace nqb {
+
+struct DinerGroupRow {
+    QString ageBand;
+    QString sex;
+    QString activity;
+    int persons = 0;
+    // The combination (persons left out): at most one row per combination.
+    bool sameCombination(const DinerGroupRow &o) const
+    {
+        return ageBand == o.ageBand && sex == o.sex && activity == o.activity;
+    }
+    bool operator==(const DinerGroupRow &) const = default;
+};
+
+// Full path of "Collective.ini" in the program's folder.
+QString groupProfilePath();
+
+// The composition in table order.
+Result readComposition(QSqlDatabase db, QList<DinerGroupRow> &out);
+// Adds a row (trimmed texts). A combination that is there already is refused
+// (Duplicate, "该就餐标准已存在，请更改就餐人数！") and nothing changes.
+Result addCompositionRow(QSqlDatabase db, const DinerGroupRow &row);
+// Deletes the row of the combination.
+Result deleteCompositionRow(QSqlDatabase db, const DinerGroupRow &row);
+// Sets the persons of the combination's row (NotFound when there is none).
+Result setCompositionPersons(QSqlDatabase db, const DinerGroupRow &row, int persons);
+// Replaces the whole composition in one write.
+Result replaceComposition(QSqlDatabase db, const QList<DinerGroupRow> &rows);
+
+// The sum of the persons.
+int totalPersons(const QList<DinerGroupRow> &rows);
+
+// The group's average matrix: for every row the standard RNI, EAR and UL rows
+// of its combination times its persons are summed (a combination without
+// standard rows adds 0), and each cell becomes round(sum × 10 / T) / 10 with
+// T the total persons (1 when the total is 0), ties to even. No amendments,
+// states, weight basis or energy adjustment. Returns an error text or "".
+QString computeGroupRequirements(QSqlDatabase db, const QList<DinerGroupRow> &rows, RequirementMatrix &out);
+
+// What a group profile file holds.
+struct GroupProfileData {
+    QList<DinerGroupRow> rows;
+    RequirementMatrix matrix; // a missing key reads as "0"
+};
+
+// Reads a group profile file. False when it does not exist (or is no file).
+// Rows without an age band, sex or activity are left out, and so is a
+// repeated combination (the first one counts); a persons value that is not a
+// whole number of at least 0 reads as 0.
+bool readGroupProfile(const QString &path, GroupProfileData &out);
+
+// Whether path looks like a group profile file: it exists and section
+// TOTALNUM holds a whole number of rows. *why gets the reason when not.
+bool isGroupProfileFile(const QString &path, QString *why = nullptr);
+
+// Writes the composition and the matrix, replacing the file atomically; the
+// file's other sections (Quotiety) stay. Returns "" or a message naming the file.
+QString writeGroupProfile(const QString &path, const QList<DinerGroupRow> &rows, const RequirementMatrix &matrix);
+
+} // namespace nqb

@@ -2,6 +2,8 @@
 
 #include "app/MainUnit.h"
 #include "diners/PersonalInfoUnit.h"
+#include "foods/CookBookUnit.h"
+#include "foods/DishTransferUnit.h"
 #include "planning/AnalyzeInsertUnit.h"
 #include "planning/AnalyzeUnit.h"
 #include "planning/IndividualUnit.h"
@@ -92,6 +94,8 @@ void registerWindows(TMain *main, nqb::RunState &state)
     main->setWorkbenchFactory([&state](QWidget *panel) { return TAnalyze::create(panel, state); });
     main->setWindowOpener(TMain::Window::PersonalInfo, [&state](QWidget *parent) { TPersonalInfo::run(parent, state); });
     TPersonalInfo::setSurveyEntryOpener(&TIndividual::run);
+    main->setWindowOpener(TMain::Window::DishLibrary, &TCookBook::run);
+    main->setWindowOpener(TMain::Window::DishTransfer, &TDishTransfer::run);
 }
 
 } // namespace

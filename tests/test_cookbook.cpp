@@ -151,6 +151,36 @@ private slots:
         QCOMPARE(value("SELECT PROCNT FROM CateNutriSum_tmp WHERE FOODNAME='原料甲'").toDouble(), 4.0);
     }
 
+    void modifyingWithoutPictureWritesNone()
+    {
+        TestEnv env;
+        ScriptedPrompt prompts;
+        QVERIFY(prepare());
+        dish::clearWorkTable();
+        QVERIFY(dish::addIngredient("原料甲", "100").ok());
+        dish::SaveRequest req{true, {}, QStringLiteral("无图菜"), QStringLiteral("WTC"), QStringLiteral("100"),
+                              QStringLiteral("90-试验菜"), QString()};
+        QVERIFY(dish::saveDish(req).result.ok());
+        dish::DishInfo info;
+        bool found = false;
+        QVERIFY(dish::findDish(QStringLiteral("无图菜"), info, found).ok() && found);
+
+        TCookBookEdit ed(TCookBookEdit::Input{false, info});
+        QVERIFY(!ed.imageChanged());
+        // "No" to the question changes nothing.
+        child<NumericEdit>(&ed, "Edible_edt")->setText(QStringLiteral("50"));
+        ed.Modify();
+        QCOMPARE(prompts.lastText(), QStringLiteral("确认修改？"));
+        QCOMPARE(value("SELECT EDIBLE FROM CateNutri_tb WHERE FOODID='90-001'").toDouble(), 100.0);
+        prompts.answers.enqueue(true);
+        child<QPushButton>(&ed, "EditCate_edt")->click();
+        QCOMPARE(prompts.lastText(), QStringLiteral("恭喜你,修改成功!"));
+        QCOMPARE(value("SELECT EDIBLE FROM CateNutri_tb WHERE FOODID='90-001'").toDouble(), 50.0);
+        QCOMPARE(value("SELECT PROCNT FROM CateNutri_tb WHERE FOODID='90-001'").toDouble(), 5.0);
+        QVERIFY(!pictureExists("90-001"));
+        QCOMPARE(ed.savedName(), QStringLiteral("无图菜"));
+    }
+
     void libraryModifyDeleteAndClose()
     {
         TestEnv env;

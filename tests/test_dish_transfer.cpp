@@ -1,11 +1,17 @@
 // Dish library files: a round trip into an empty library, the plan of an
 // import into a library that has some of it already, and files that are
 // refused without anything written.
+#include "Controls.h"
+#include "ScriptedPrompt.h"
 #include "TestEnv.h"
+#include "foods/DishTransferUnit.h"
 #include "foods/DishTransfer.h"
 #include "planning_fixtures.h"
 
 #include <QFile>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -113,6 +119,58 @@ private slots:
         QVERIFY(!transfer::applyImport(plan).ok());
         QCOMPARE(rowCount("CateKind_tb"), before);
         QCOMPARE(rowCount("CateNutri_tb"), 2);
+    }
+
+    void windowExportsChosenAndImportsAfterThePreview()
+    {
+        TestEnv env;
+        ScriptedPrompt prompts;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("cold.nqbdish"));
+        TDishTransfer w;
+        QListWidget *list = w.categoryList();
+        QVERIFY(list->count() > 1);
+        list->item(0)->setCheckState(Qt::Checked);
+        const QString first = list->item(0)->text().section(QLatin1Char('-'), 1);
+        const int inFirst = rowCount(QStringLiteral("select count(*) from CateNutri_tb where KINDNAME='%1'").arg(first));
+        prompts.files.enqueue(path);
+        child<QPushButton>(&w, "Export_btn")->click();
+        transfer::Library lib;
+        QVERIFY(transfer::readFile(path, lib).ok());
+        QCOMPARE(lib.dishes.size(), inFirst);
+
+        // Two dishes gone here: the preview lists them as added, the rest as skipped.
+        QVERIFY(run("DELETE FROM CateNutri_tb WHERE FOODID IN (SELECT FOODID FROM CateNutri_tb WHERE KINDNAME = ? "
+                    "ORDER BY FOODID LIMIT 2)",
+                    {first}));
+        const int before = rowCount("CateNutri_tb");
+        // Cancelled at the preview: nothing written.
+        prompts.files.enqueue(path);
+        onNextModal([](QWidget *m) { child<QPushButton>(m, "Cancel_btn")->click(); });
+        child<QPushButton>(&w, "Import_btn")->click();
+        QCOMPARE(rowCount("CateNutri_tb"), before);
+        prompts.files.enqueue(path);
+        int added = 0;
+        onNextModal([&](QWidget *m) {
+            auto *grid = child<QTableWidget>(m, "Plan_grid");
+            for (int r = 0; r < grid->rowCount(); ++r)
+                added += grid->item(r, 4)->text() == QStringLiteral("添加");
+            child<QPushButton>(m, "Accept_btn")->click();
+        });
+        child<QPushButton>(&w, "Import_btn")->click();
+        QCOMPARE(added, 2);
+        QCOMPARE(rowCount("CateNutri_tb"), before + 2);
+
+        // A foreign file is refused with its name.
+        const QString foreign = dir.filePath(QStringLiteral("notes.txt"));
+        QFile f(foreign);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("hello");
+        f.close();
+        prompts.files.enqueue(foreign);
+        child<QPushButton>(&w, "Import_btn")->click();
+        QVERIFY(prompts.lastText().contains(QStringLiteral("notes.txt")));
+        QCOMPARE(rowCount("CateNutri_tb"), before + 2);
     }
 
     void badFilesAreRefusedWholly()

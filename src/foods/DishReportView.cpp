@@ -12,8 +12,7 @@ namespace nqb::dishview {
 namespace {
 
 // The amounts the ingredient table shows (the whole block does not fit a page).
-const char *const kReportColumns[] = {"ENERC_kcal", "PROCNT", "FAT", "CHOCDF", "FIBTG", "VITA",
-                                      "THIA",       "RIBF",   "VITC", "CA",     "FE",    "NA"};
+const char *const kReportColumns[] = {"ENERC_kcal", "PROCNT", "FAT", "CHOCDF", "VITC", "CA", "FE", "NA"};
 
 QString esc(const QString &s)
 {
@@ -52,7 +51,7 @@ std::unique_ptr<QTextDocument> dishReport(const dish::ReportData &d)
         h += QStringLiteral("<th>%1</th>").arg(title(k));
     h += QStringLiteral("</tr>");
     for (const dish::ReportIngredient &i : d.ingredients) {
-        h += QStringLiteral("<tr><td>%1</td><td align=\"right\">%2</td><td align=\"right\">%3</td>")
+        h += QStringLiteral("<tr><td width=\"22%\">%1</td><td align=\"right\">%2</td><td align=\"right\">%3</td>")
                  .arg(esc(i.name), fmtG(i.weight), QString::number(i.edible));
         for (int k : shown)
             h += QStringLiteral("<td align=\"right\">%1</td>").arg(number(i.amounts[k]));

@@ -7,6 +7,8 @@
 #include "diners/DRIsStandUnit.h"
 #include "diners/PersonalInfoUnit.h"
 #include "foods/CustomFoodUnit.h"
+#include "foods/CookBookUnit.h"
+#include "foods/DishTransferUnit.h"
 #include "planning/AnalyzeInsertUnit.h"
 #include "planning/AnalyzeUnit.h"
 #include "planning/IndividualUnit.h"
@@ -103,6 +105,8 @@ void registerWindows(TMain *main, nqb::RunState &state)
     main->setWindowOpener(TMain::Window::DRIsStand, &TDRIsStand::run);
     main->setWindowOpener(TMain::Window::SpecialDiet, &TDRIsAmend::run);
     main->setWindowOpener(TMain::Window::SpecialDRIsTransfer, &TDRIsSave::run);
+    main->setWindowOpener(TMain::Window::DishLibrary, &TCookBook::run);
+    main->setWindowOpener(TMain::Window::DishTransfer, &TDishTransfer::run);
 }
 
 } // namespace

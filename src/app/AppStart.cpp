@@ -1,6 +1,9 @@
 #include "app/AppStart.h"
 
+#include "app/DBBackUnit.h"
 #include "app/MainUnit.h"
+#include "app/SystemSetUnit.h"
+#include "app/WebUnit.h"
 #include "diners/PersonalInfoUnit.h"
 #include "planning/AnalyzeInsertUnit.h"
 #include "planning/AnalyzeUnit.h"
@@ -56,6 +59,7 @@ bool installMissing(const QString &folder)
 bool ensureProgramFiles()
 {
     bool ok = installMissing(QStringLiteral("help"));
+    ok = installMissing(QStringLiteral("web")) && ok;
     for (const char *folder : {"FoodImage", "DishImage"})
         ok = QDir().mkpath(nqb::programFile(QString::fromLatin1(folder))) && ok;
     return ok;
@@ -90,6 +94,24 @@ void registerWindows(TMain *main)
     main->setWorkbenchFactory(&TAnalyze::create);
     main->setWindowOpener(TMain::Window::PersonalInfo, &TPersonalInfo::run);
     TPersonalInfo::setSurveyEntryOpener(&TIndividual::run);
+    main->setWindowOpener(TMain::Window::NutrientEffects, &TWeb::run);
+    // After new settings the plan is empty and the pattern may have changed;
+    // after a restore the whole database is another: a shown workbench reads
+    // everything again (a hidden one does when it is next shown).
+    auto refreshWorkbench = [] {
+        if (TAnalyze *w = TAnalyze::instance(); w && w->isVisible())
+            w->ShowSteps();
+    };
+    main->setWindowOpener(TMain::Window::SystemSet, [main, refreshWorkbench](QWidget *parent) {
+        if (const auto pattern = TSystemSet::run(parent)) {
+            main->SetMealPattern(*pattern);
+            refreshWorkbench();
+        }
+    });
+    main->setWindowOpener(TMain::Window::DBBack, [refreshWorkbench](QWidget *parent) {
+        if (TDBBack::run(parent))
+            refreshWorkbench();
+    });
 }
 
 } // namespace
@@ -110,7 +132,7 @@ std::unique_ptr<AppSession> startApplication(const QString &workingDir, const QS
     s->dm = std::make_unique<TDM>(workingDir);
     // 4. The add-entry dialog, which lives until the program ends.
     TAnalyzeInsert::createInstance(s->main);
-    // 5. The print window is created here.
+    // 5. The print window is created by the workbench when its "打 印" runs.
 
     // 6. The main window is shown, with what became of the database on top of it.
     if (show)

@@ -12,6 +12,7 @@
 #include "planning/EvaluationViewUnit.h"
 #include "planning/FoodChooserUnit.h"
 #include "planning/PlanFileUnit.h"
+#include "planning/ReportFormUnit.h"
 #include "planning/WeekStatUnit.h"
 #include "planning/Workbench.h"
 #include "widgets/BarChart.h"
@@ -161,7 +162,7 @@ TAnalyze::TAnalyze(QWidget *parent)
     saveDefaultPicture();
     m_chooser->showPicture(bench::defaultPicturePath());
 
-    // Week statistics and plan files. Printing has no window yet and stays off.
+    // Week statistics, plan files and the reports.
     setCommand(QStringLiteral("WeekSum_btn"), [](TAnalyze *b) { TWeekStat::run(b, b->percentages()); });
     setCommand(QStringLiteral("Save_btn"), [](TAnalyze *b) {
         const TMain *main = TMain::instance();
@@ -171,6 +172,10 @@ TAnalyze::TAnalyze(QWidget *parent)
         const TMain *main = TMain::instance();
         if (nqb::LoadPlanCommand(b, main ? main->GetMealPattern() : 1))
             b->RefreshAll();
+    });
+    setCommand(QStringLiteral("Report_btn"), [](TAnalyze *b) {
+        const TMain *main = TMain::instance();
+        TReportForm::run(b, b->percentages(), main ? main->IsIndividual() : true);
     });
 }
 

@@ -125,6 +125,12 @@ void ReportWriter::table(const Table &table)
     tf.setHeaderRowCount(1);
     tf.setWidth(QTextLength(QTextLength::PercentageLength, 100));
     tf.setTopMargin(4);
+    if (table.firstColumnPercent > 0) {
+        QList<QTextLength> widths{QTextLength(QTextLength::PercentageLength, table.firstColumnPercent)};
+        for (int col = 1; col < columns; ++col)
+            widths << QTextLength(QTextLength::VariableLength, 0);
+        tf.setColumnWidthConstraints(widths);
+    }
 
     QTextCursor &c = cursor();
     c.insertBlock(blockFormat(Qt::AlignLeft));
@@ -176,7 +182,7 @@ quint32 printColour(eval::Marker marker)
     return eval::markerColour(marker).rgb();
 }
 
-QImage chartImage(const QList<eval::Bar> &bars, const QSize &size)
+QImage chartImage(const QList<eval::Bar> &bars, const QString &title, const QSize &size)
 {
     QImage img(size, QImage::Format_RGB32);
     img.fill(Qt::white);
@@ -190,7 +196,17 @@ QImage chartImage(const QList<eval::Bar> &bars, const QSize &size)
 
     const int left = fm.horizontalAdvance(QStringLiteral("1000%")) + 12;
     const int right = 10;
-    const int top = fm.height() + 10;
+    int top = fm.height() + 10;
+    if (!title.isEmpty()) {
+        QFont tf = f;
+        tf.setBold(true);
+        tf.setPixelSize(f.pixelSize() * 5 / 4);
+        p.setFont(tf);
+        p.setPen(Qt::black);
+        p.drawText(QRect(0, 4, size.width(), QFontMetrics(tf).height()), Qt::AlignLeft | Qt::AlignTop, title);
+        p.setFont(f);
+        top += QFontMetrics(tf).height() + 6;
+    }
     const int bottom = fm.height() + 14;
     const QRect plot(left, top, size.width() - left - right, size.height() - top - bottom);
 
@@ -199,12 +215,19 @@ QImage chartImage(const QList<eval::Bar> &bars, const QSize &size)
         if (std::isfinite(b.value))
             maxValue = std::max(maxValue, b.value);
     }
-    // Axis in steps of 50 % up to the next step above the tallest bar.
-    const double axisMax = std::ceil(maxValue * 1.05 / 50.0) * 50.0;
+    // Axis in steps of 50, 100, 200 or 500 % (at most about eight lines) up to
+    // the next step above the tallest bar.
+    double step = 50;
+    for (double s : {50.0, 100.0, 200.0, 500.0, 1000.0, 2000.0, 5000.0}) {
+        step = s;
+        if (maxValue * 1.05 / s <= 8)
+            break;
+    }
+    const double axisMax = std::ceil(maxValue * 1.05 / step) * step;
     auto yOf = [&](double v) { return plot.bottom() - int(std::round(v / axisMax * plot.height())); };
 
     p.setPen(QColor(0xc8, 0xc8, 0xc8));
-    for (double v = 0; v <= axisMax + 0.5; v += 50) {
+    for (double v = 0; v <= axisMax + 0.5; v += step) {
         const int y = yOf(v);
         p.drawLine(plot.left(), y, plot.right(), y);
         p.setPen(Qt::black);

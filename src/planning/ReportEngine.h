@@ -50,6 +50,7 @@ struct Table {
     QList<Row> rows;
     int textColumns = 1;   // the leading columns written as text (left aligned); the rest are numbers
     int fontPercent = 100; // type size of the cells relative to the document's
+    int firstColumnPercent = 0; // width of the first column in % of the table; 0 = as its texts need
 };
 
 // Writes a report into a new document. The document's property "landscape"
@@ -80,9 +81,12 @@ private:
     std::unique_ptr<QTextCursor> m_cursor;
 };
 
-// The bar chart of an evaluation as a picture: each bar in its marker colour
-// with its value above and its label below, and a dashed line at 100 %.
-QImage chartImage(const QList<eval::Bar> &bars, const QSize &size = QSize(1400, 420));
+// The bar chart of an evaluation as a picture: the title above, each bar in
+// its marker colour with its value above and its label below, and a dashed
+// line at 100 %. (The title is part of the picture, so that it never stays
+// behind at the foot of a page.)
+QImage chartImage(const QList<eval::Bar> &bars, const QString &title = QString(),
+                  const QSize &size = QSize(1400, 460));
 
 // The text of an evaluation marker as printed and its colour on paper (the
 // screen's lime is too pale to read on white, so "ok" prints in dark green).

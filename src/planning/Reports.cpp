@@ -12,6 +12,7 @@
 #include <QTextDocument>
 
 #include <algorithm>
+#include <cmath>
 
 namespace nqb::reports {
 
@@ -26,10 +27,10 @@ void setError(QString *error, const QString &text)
         *error = text;
 }
 
-// Amounts and weights as printed.
+// Amounts as printed: two decimals, one from 1000 on (energy in kJ).
 QString amountText(double v)
 {
-    return fmtG(roundHalfEven(v, 2));
+    return fmtG(roundHalfEven(v, std::abs(v) >= 1000 ? 1 : 2));
 }
 
 QString nutrientTitle(int k)
@@ -370,7 +371,8 @@ std::unique_ptr<QTextDocument> dayStatisticsReport(const Context &context, int w
     t.columns << QStringLiteral("食物名称") << QStringLiteral("重量\n[g]");
     for (int k = 0; k < kRequirementCount; ++k)
         t.columns << nutrientTitle(k);
-    t.fontPercent = 70;
+    t.fontPercent = 72;
+    t.firstColumnPercent = 8;
     for (const auto &s : plan::mealSlots()) {
         bool first = true;
         for (const Item &it : items) {
@@ -408,8 +410,8 @@ std::unique_ptr<QTextDocument> dayStatisticsReport(const Context &context, int w
     w.table(t);
     w.paragraph(QStringLiteral("结果：－ 不足（低于 EAR × 配餐比例），ok 正常，＋ 过量（高于 UL × 配餐比例）。"));
 
-    w.heading(QStringLiteral("营养素摄入量占标准的百分比"));
-    w.image(report::chartImage(e.bars), QStringLiteral("chart/") + code, 900);
+    w.image(report::chartImage(e.bars, QStringLiteral("营养素摄入量占标准的百分比")), QStringLiteral("chart/") + code,
+            760);
     return w.take();
 }
 

@@ -14,11 +14,14 @@
 
 namespace {
 
+// A4 without margins of its own: the document is printed with the margins of
+// 2 cm and the page numbers that QTextDocument::print gives a document that
+// has no page size of its own.
 QPageLayout layoutFor(const QTextDocument &doc)
 {
     const bool landscape = doc.property("landscape").toBool();
     return QPageLayout(QPageSize(QPageSize::A4), landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
-                       QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
+                       QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
 }
 
 } // namespace

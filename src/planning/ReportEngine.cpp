@@ -116,7 +116,7 @@ void ReportWriter::table(const Table &table)
         return;
     const double size = 9.0 * table.fontPercent / 100.0;
     QTextTableFormat tf;
-    tf.setBorder(0.5);
+    tf.setBorder(1);
     tf.setBorderBrush(QColor::fromRgba(kBorder));
     tf.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
     tf.setBorderCollapse(true);
@@ -147,7 +147,8 @@ void ReportWriter::table(const Table &table)
         }
         for (int col = 0; col < columns && col < row.cells.size(); ++col) {
             const quint32 colour = row.colours.value(col, 0);
-            const Qt::Alignment align = col < table.textColumns ? Qt::AlignLeft : Qt::AlignRight;
+            const bool text = col < table.textColumns || table.moreTextColumns.contains(col);
+            const Qt::Alignment align = text ? Qt::AlignLeft : Qt::AlignRight;
             writeCell(t, at, col, row.cells[col], charFormat(size, row.kind == Row::Kind::Total, colour), align);
         }
     }

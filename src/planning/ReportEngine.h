@@ -49,6 +49,7 @@ struct Table {
     QStringList columns;   // header texts; "\n" breaks a title into two lines
     QList<Row> rows;
     int textColumns = 1;   // the leading columns written as text (left aligned); the rest are numbers
+    QList<int> moreTextColumns; // further columns written as text (the names of a menu)
     int fontPercent = 100; // type size of the cells relative to the document's
     int firstColumnPercent = 0; // width of the first column in % of the table; 0 = as its texts need
 };

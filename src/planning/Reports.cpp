@@ -439,8 +439,10 @@ std::unique_ptr<QTextDocument> weekMenuReport(const Context &context, QString *e
     w.title(QStringLiteral("一周菜谱总表"), context.header());
     Table t;
     t.columns << QStringLiteral("餐次");
-    for (int d = 0; d < plan::kWeekdayCount; ++d)
+    for (int d = 0; d < plan::kWeekdayCount; ++d) {
         t.columns << plan::weekdayCaption(d) << QStringLiteral("重量[g]");
+        t.moreTextColumns << 1 + 2 * d;
+    }
     t.textColumns = 1;
     t.fontPercent = 85;
     bool any = false;
@@ -490,6 +492,7 @@ std::unique_ptr<QTextDocument> dayMenuReport(const Context &context, int weekday
     QList<QList<Item>> perSlot;
     qsizetype lines = 0;
     for (plan::MealSlot s : shownSlots) {
+        t.moreTextColumns << int(t.columns.size());
         t.columns << plan::slotName(s) << QStringLiteral("重量[g]");
         QList<Item> l;
         for (const Item &i : items)

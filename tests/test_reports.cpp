@@ -154,6 +154,15 @@ void ReportsTest::dayStatisticsOfAPlanWithADish()
     QCOMPARE(fixtures::value("SELECT PROCNT FROM DRIs_tmp WHERE REMARK='实际'").toDouble(), 7.0);
     QCOMPARE(fixtures::value("SELECT PROCNT FROM DRIs_tmp WHERE REMARK='标准'").toDouble(), 9.0);
 
+    // An imported entry of no known meal slot counts in the totals, as on the
+    // workbench, listed after the slots; the menus leave it out.
+    QVERIFY(fixtures::insertEntry("SUN", "夜宵", "测试米", 10, {{"PROCNT", 0.4}}, "01-1-901"));
+    doc = reports::dayStatisticsReport(context(), 0, &error);
+    const auto withOther = report::tablesOf(*doc).first();
+    QCOMPARE(withOther[5], QStringList{"其他"});
+    QCOMPARE(rowStartingWith(withOther, "合计")[column("PROCNT")], QStringLiteral("10"));
+    QCOMPARE(report::tablesOf(*reports::weekMenuReport(context(), &error)).first().size(), 5);
+
     // A day without entries still prints its standard.
     auto empty = reports::dayStatisticsReport(context(), 3, &error);
     QVERIFY(empty);

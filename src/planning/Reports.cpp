@@ -12,6 +12,8 @@
 #include <QTextDocument>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 #include <cmath>
 
 namespace nqb::reports {
@@ -63,7 +65,7 @@ struct DayPlan {
     {
         QList<Item> l;
         for (const Item &i : items)
-            if (i.slot == s)
+            if (i.in(s))
                 l << i;
         return l;
     }
@@ -171,20 +173,20 @@ QList<Item> dayItems(const QString &week, QString *error)
     }
     while (q.next()) {
         const plan::MealSlotInfo *slot = plan::findMealSlot(q.value(2).toString());
-        if (!slot)
-            continue;
         Item it;
         it.code = q.value(0).toString().trimmed();
         it.name = q.value(1).toString().trimmed();
-        it.slot = slot->slot;
+        it.knownSlot = slot != nullptr;
+        if (slot)
+            it.slot = slot->slot;
         it.weight = toNumber(q.value(3));
         for (int i = 0; i < kCompositionCount; ++i)
             it.amounts[i] = toNumber(q.value(4 + i));
         items << it;
     }
     // Meal order even where an imported entry carries no sort letter.
-    std::stable_sort(items.begin(), items.end(),
-                     [](const Item &a, const Item &b) { return slotIndex(a.slot) < slotIndex(b.slot); });
+    auto order = [](const Item &i) { return i.knownSlot ? slotIndex(i.slot) : plan::kMealSlotCount; };
+    std::stable_sort(items.begin(), items.end(), [&](const Item &a, const Item &b) { return order(a) < order(b); });
     return items;
 }
 
@@ -373,13 +375,18 @@ std::unique_ptr<QTextDocument> dayStatisticsReport(const Context &context, int w
         t.columns << nutrientTitle(k);
     t.fontPercent = 72;
     t.firstColumnPercent = 8;
-    for (const auto &s : plan::mealSlots()) {
+    // Per meal slot, then the entries of no known slot, which count in the totals all the same.
+    QList<std::pair<QString, std::function<bool(const Item &)>>> groups;
+    for (const auto &s : plan::mealSlots())
+        groups.append({QString::fromUtf8(s.name), [slot = s.slot](const Item &i) { return i.in(slot); }});
+    groups.append({QStringLiteral("其他"), [](const Item &i) { return !i.knownSlot; }});
+    for (const auto &g : groups) {
         bool first = true;
         for (const Item &it : items) {
-            if (it.slot != s.slot)
+            if (!g.second(it))
                 continue;
             if (first)
-                t.rows << Row::group(QString::fromUtf8(s.name));
+                t.rows << Row::group(g.first);
             first = false;
             QStringList cells{it.name, gramsText(it.weight)};
             for (int k = 0; k < kRequirementCount; ++k)
@@ -482,7 +489,7 @@ std::unique_ptr<QTextDocument> dayMenuReport(const Context &context, int weekday
     // The slots of the meal pattern, and any other slot the day has entries in.
     QList<plan::MealSlot> shownSlots;
     for (const auto &s : plan::mealSlots()) {
-        const bool used = std::any_of(items.begin(), items.end(), [&](const Item &i) { return i.slot == s.slot; });
+        const bool used = std::any_of(items.begin(), items.end(), [&](const Item &i) { return i.in(s.slot); });
         if (used || plan::slotInUse(context.mealPattern, s.slot))
             shownSlots << s.slot;
     }
@@ -496,7 +503,7 @@ std::unique_ptr<QTextDocument> dayMenuReport(const Context &context, int weekday
         t.columns << plan::slotName(s) << QStringLiteral("重量[g]");
         QList<Item> l;
         for (const Item &i : items)
-            if (i.slot == s)
+            if (i.in(s))
                 l << i;
         lines = std::max(lines, l.size());
         perSlot << l;

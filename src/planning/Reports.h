@@ -64,12 +64,16 @@ Context currentContext(bool individual, const QStringList &percentages, QString 
 struct Item {
     QString code, name;
     plan::MealSlot slot = plan::MealSlot::Breakfast;
+    // False for an entry whose DINERTIME is no meal slot (possible only in an
+    // imported plan): it counts in the day's totals but in no menu.
+    bool knownSlot = true;
+    bool in(plan::MealSlot s) const { return knownSlot && slot == s; }
     double weight = 0;
     plan::CompositionValues amounts{};
 };
 
-// The entries of weekday week in meal order (as the workbench lists them);
-// entries whose DINERTIME is no meal slot are left out.
+// The entries of weekday week in meal order (as the workbench lists them),
+// entries whose DINERTIME is no meal slot last.
 QList<Item> dayItems(const QString &week, QString *error = nullptr);
 
 // The evaluation of a day without touching DRIs_tmp: the totals of the

@@ -1,10 +1,13 @@
 #include "app/AppStart.h"
 
+#include "app/DBBackUnit.h"
 #include "app/MainUnit.h"
 #include "diners/CollectiveUnit.h"
 #include "diners/DRIsAmendUnit.h"
 #include "diners/DRIsSaveUnit.h"
 #include "diners/DRIsStandUnit.h"
+#include "app/SystemSetUnit.h"
+#include "app/WebUnit.h"
 #include "diners/PersonalInfoUnit.h"
 #include "foods/CustomFoodUnit.h"
 #include "foods/CookBookUnit.h"
@@ -65,6 +68,7 @@ bool installMissing(const QString &folder)
 bool ensureProgramFiles()
 {
     bool ok = installMissing(QStringLiteral("help"));
+    ok = installMissing(QStringLiteral("web")) && ok;
     for (const char *folder : {"FoodImage", "DishImage"})
         ok = QDir().mkpath(nqb::programFile(QString::fromLatin1(folder))) && ok;
     return ok;
@@ -107,6 +111,24 @@ void registerWindows(TMain *main, nqb::RunState &state)
     main->setWindowOpener(TMain::Window::SpecialDRIsTransfer, &TDRIsSave::run);
     main->setWindowOpener(TMain::Window::DishLibrary, &TCookBook::run);
     main->setWindowOpener(TMain::Window::DishTransfer, &TDishTransfer::run);
+    main->setWindowOpener(TMain::Window::NutrientEffects, &TWeb::run);
+    // After new settings the plan is empty and the pattern may have changed;
+    // after a restore the whole database is another: a shown workbench reads
+    // everything again (a hidden one does when it is next shown).
+    auto refreshWorkbench = [main] {
+        if (auto *w = qobject_cast<TAnalyze *>(main->Workbench()); w && w->isVisible())
+            w->ShowSteps();
+    };
+    main->setWindowOpener(TMain::Window::SystemSet, [main, refreshWorkbench](QWidget *parent) {
+        if (const auto pattern = TSystemSet::run(parent)) {
+            main->SetMealPattern(*pattern);
+            refreshWorkbench();
+        }
+    });
+    main->setWindowOpener(TMain::Window::DBBack, [refreshWorkbench](QWidget *parent) {
+        if (TDBBack::run(parent))
+            refreshWorkbench();
+    });
 }
 
 } // namespace
@@ -128,7 +150,7 @@ std::unique_ptr<AppSession> startApplication(const QString &workingDir, const QS
     s->dm = std::make_unique<TDM>(workingDir);
     // 4. The add-entry dialog, which lives until the program ends.
     TAnalyzeInsert::createInstance(s->main);
-    // 5. The print window is created here.
+    // 5. The print window is created by the workbench when its "打 印" runs.
 
     // 6. The main window is shown, with what became of the database on top of it.
     if (show)

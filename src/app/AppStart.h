@@ -31,7 +31,7 @@ std::unique_ptr<AppSession> startApplication(const QString &workingDir = {}, con
                                              bool show = true);
 
 // Creates in the program's folder what the program expects there when it is
-// missing: the help manual (help/), and the picture folders FoodImage/ and
+// missing: the help manual (help/), the nutrient-effects page (web/), and the picture folders FoodImage/ and
 // DishImage/. Existing files are left as they are. Returns false when
 // something could not be created.
 bool ensureProgramFiles();

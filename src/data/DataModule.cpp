@@ -109,9 +109,6 @@ TDM *TDM::instance()
 
 void TDM::open()
 {
-    if (QSqlDatabase::contains(connectionName()))
-        QSqlDatabase::removeDatabase(connectionName());
-
     if (!QFileInfo::exists(m_path)) {
         const QString err = nqb::createDatabaseFile(m_path);
         if (!err.isEmpty()) {
@@ -122,7 +119,12 @@ void TDM::open()
         }
     }
 
-    QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName());
+    // A connection of an earlier opening keeps its name and is opened again on
+    // this file, so that nothing holds a connection that no longer exists.
+    QSqlDatabase d = QSqlDatabase::contains(connectionName())
+                         ? QSqlDatabase::database(connectionName(), false)
+                         : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName());
+    d.close();
     d.setDatabaseName(m_path);
     if (!m_openError.isEmpty()) {
         // Leave the connection closed: every statement then reports that it is not open.
@@ -147,6 +149,22 @@ void TDM::open()
             d.close();
     }
     m_searchFood = std::make_unique<QSqlQuery>(d);
+}
+
+void TDM::closeConnection()
+{
+    m_searchFood.reset();
+    if (QSqlDatabase::contains(connectionName()))
+        QSqlDatabase::database(connectionName(), false).close();
+}
+
+QString TDM::reopen()
+{
+    closeConnection();
+    m_openError.clear();
+    m_creationNotice.clear();
+    open();
+    return m_openError;
 }
 
 QSqlDatabase TDM::ACon() const

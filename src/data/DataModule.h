@@ -32,6 +32,14 @@ public:
     // The data module of this run (nullptr before it is created).
     static TDM *instance();
 
+    // Closes the connection (the file is then free to be replaced) and opens
+    // the same file again with the checks of the start-up. The connection keeps
+    // its name, so queries made afterwards from nqb::db() use the new file;
+    // queries held from before must be executed again. reopen returns an empty
+    // string or why the file could not be opened.
+    void closeConnection();
+    QString reopen();
+
 private:
     void open();
 

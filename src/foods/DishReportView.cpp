@@ -3,6 +3,8 @@
 #include "data/NumberFormat.h"
 #include "data/NutrientBlocks.h"
 
+#include "widgets/ReportPreview.h"
+
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QTextDocument>
@@ -82,15 +84,8 @@ std::unique_ptr<QTextDocument> dishReport(const dish::ReportData &d)
 
 void previewDishReport(QWidget *parent, const dish::ReportData &data)
 {
-    const std::unique_ptr<QTextDocument> doc = dishReport(data);
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(data.name);
-    QPrintPreviewDialog preview(&printer, parent);
-    preview.setObjectName(QStringLiteral("DishReportPreview"));
-    preview.setWindowTitle(QStringLiteral("打印预览 - ") + data.name);
-    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                     [&doc](QPrinter *p) { doc->print(p); });
-    preview.exec();
+    // The program's one print preview (zoom, page setup, print, PDF).
+    ReportPreview::run(parent, dishReport(data));
 }
 
 } // namespace nqb::dishview

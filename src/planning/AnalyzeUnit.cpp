@@ -14,6 +14,7 @@
 #include "planning/PlanCopyUnit.h"
 #include "planning/PlanFileCommands.h"
 #include "planning/PlanUndoCommands.h"
+#include "planning/ReportFormUnit.h"
 #include "planning/WeekStatUnit.h"
 #include "planning/Workbench.h"
 #include "widgets/BarChart.h"
@@ -166,7 +167,7 @@ TAnalyze::TAnalyze(RunState &state, QWidget *parent)
     saveDefaultPicture();
     m_chooser->showPicture(bench::defaultPicturePath());
 
-    // Week statistics and plan files. Printing has no window yet and stays off.
+    // Week statistics, plan files and the reports.
     setCommand(QStringLiteral("WeekSum_btn"), [](TAnalyze *b) { TWeekStat::run(b, b->percentages()); });
     setCommand(QStringLiteral("Save_btn"), [](TAnalyze *b) {
         nqb::SavePlanCommand(b, b->percentages(), b->m_state.isIndividual());
@@ -177,6 +178,9 @@ TAnalyze::TAnalyze(RunState &state, QWidget *parent)
                       [&] { loaded = nqb::LoadPlanCommand(b, b->m_state.mealPattern()); });
         if (loaded)
             b->RefreshAll();
+    });
+    setCommand(QStringLiteral("Report_btn"), [](TAnalyze *b) {
+        TReportForm::run(b, b->percentages(), b->m_state.isIndividual());
     });
 
     // New requirement rows: a workbench in view evaluates against them at once

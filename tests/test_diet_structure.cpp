@@ -156,6 +156,7 @@ void TestDietStructure::dishesAreTakenApartByWeight()
     QCOMPARE(groupValue(mon, "蔬菜"), 80.0);    // 130 × 200 / 260 × 80 %
     QCOMPARE(groupValue(mon, "烹调油"), 5.0);   // 130 × 10 / 260
     QCOMPARE(groupValue(mon, "谷类"), 0.0);
+    QVERIFY(!row(mon.groups, QStringLiteral("全谷物和杂豆"))->note.isEmpty()); // says it is part of the grains
     // Pork carries 10 of the ingredients' 12.4 g protein: that share of the entry's 5.2 g.
     QVERIFY(qAbs(mon.qualityProteinPercent - 100.0 * 10 / 12.4) < 1e-9);
     // Oil is no food of its own for the variety; Tuesday's rice counts in the week only.
@@ -310,7 +311,7 @@ void TestDietStructure::foodsOutsideThePagodaAreListed()
     QCOMPARE(a.others.at(0).grams, 15.0); // (20 + 10) over two days
     QCOMPARE(a.others.at(1).grams, 165.0);
     for (const RangeRow &r : a.groups) {
-        if (r.name != QLatin1String("盐") && r.name != QLatin1String("钠折合食盐"))
+        if (r.name != QStringLiteral("盐") && r.name != QStringLiteral("钠折合食盐"))
             QCOMPARE(r.value, 0.0);
     }
 }

@@ -221,9 +221,9 @@ Analysis analyse(const QList<EntryFigures> &entries, const QList<Portion> &porti
     for (const GroupRange &g : pagodaGroups()) {
         const QString name = QString::fromUtf8(g.name);
         RangeRow r = rangeRow(name, grams.value(name) / n, g.low, g.high, a.groupsMarked);
-        if (name == QLatin1String(kWholeGrainGroup))
+        if (name == QString::fromUtf8(kWholeGrainGroup))
             r.note = QStringLiteral("包含在谷类中");
-        else if (name == QLatin1String(kSaltGroup))
+        else if (name == QString::fromUtf8(kSaltGroup))
             r.note = QStringLiteral("盐的食物条目");
         a.groups << r;
     }

@@ -4,11 +4,13 @@
 #include "Controls.h"
 #include "TestEnv.h"
 #include "planning/DietStructureUnit.h"
+#include "planning/ResultUnit.h"
 #include "widgets/DataGrid.h"
 #include "planning/DietStructure.h"
 #include "planning_fixtures.h"
 
 #include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
 
@@ -86,6 +88,7 @@ private slots:
     void surveyIsOneDay();
     void missingTableIsReported();
     void windowFollowsTheChosenDay();
+    void surveyResultOpensTheAnalysisOfTheIntake();
 };
 
 void TestDietStructure::seededMapPlacesFoodsInPagodaGroups()
@@ -369,6 +372,36 @@ void TestDietStructure::windowFollowsTheChosenDay()
     auto *g = child<DataGrid>(&adultWindow, "Group_Grid");
     QCOMPARE(g->value(0, "REMARK").toString(), QStringLiteral("－"));
     QVERIFY(child<QLabel>(&adultWindow, "Message_lab")->isHidden());
+}
+
+void TestDietStructure::surveyResultOpensTheAnalysisOfTheIntake()
+{
+    TestEnv env;
+    insertTestFoods();
+    // Survey entries carry only code and weight; the result window works out the amounts.
+    QVERIFY(fixtures::insertEntry("SUN", "早餐", "测试大米", 100, {}, "01-2-901"));
+    QVERIFY(fixtures::insertEntry("WED", "午餐", "测试白菜肉片", 130, {}, "09-901"));
+
+    TResult result;
+    result.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&result));
+    int days = -1;
+    double meat = -1;
+    bool weekChoice = true;
+    onNextModal([&](QWidget *w) {
+        auto *s = qobject_cast<TDietStructure *>(w);
+        if (s) {
+            days = s->analysis().days;
+            meat = groupValue(s->analysis(), "畜禽肉");
+            weekChoice = w->findChild<QRadioButton *>(QStringLiteral("Week_Rdo")) != nullptr;
+        }
+        w->close();
+    });
+    child<QPushButton>(&result, "Structure_btn")->click();
+    QCOMPARE(days, 1);          // the whole list is one intake
+    QCOMPARE(meat, 25.0);       // the dish taken apart
+    QVERIFY(!weekChoice);       // no weekday choice for a survey
+    result.close();
 }
 
 QTEST_MAIN(TestDietStructure)

@@ -418,8 +418,15 @@ Analysis analysePlan(const Scope &scope, const Profile &profile)
         e.fat = toNumber(q.value(8));
         e.carbohydrate = toNumber(q.value(9));
         e.sodium = toNumber(q.value(10));
-        const QList<Portion> ps = reader.portionsOf(e.day, e.slot, trimmed(q.value(2)), trimmed(q.value(3)),
-                                                    toNumber(q.value(4)), plan::edibleWhole(q.value(5)), e.protein);
+        const QString code = trimmed(q.value(2));
+        // Survey entries hold only code and weight: their edible portion is the food's.
+        int edible = plan::edibleWhole(q.value(5));
+        if (q.value(5).isNull()) {
+            const plan::FoodRow food = plan::lookupFoodByCode(code, &reader.error);
+            edible = food.found() ? plan::edibleWhole(food.edible) : 0;
+        }
+        const QList<Portion> ps = reader.portionsOf(e.day, e.slot, code, trimmed(q.value(3)), toNumber(q.value(4)),
+                                                    edible, e.protein);
         if (!reader.error.isEmpty())
             break;
         weekPortions << ps;

@@ -180,7 +180,8 @@ struct Scope {
 // w × ingredient weight ÷ total ingredient weight as bought, of which the
 // dish's and the ingredient's edible portion is eaten; its protein is the
 // entry's protein shared in proportion to the ingredients' protein) and
-// analyses them.
+// analyses them. An entry without an edible portion of its own (a survey
+// entry holds only code and weight) takes its food's or dish's.
 Analysis analysePlan(const Scope &scope, const Profile &profile);
 
 // The profile of the requirement rows: the energy of the "RNI" row of

@@ -225,6 +225,19 @@ QList<TableDef> buildTables()
         }
         t << plain(QStringLiteral("Comp_tmpSub"), cols);
     }
+
+    // Food groups of the balanced-diet pagoda: which composition-table group,
+    // sub-group or single food (the longest matching code prefix) counts in
+    // which pagoda group, whether it is a whole grain, whether it counts as a
+    // food of its own for the variety of a diet, and whether its protein is
+    // of high quality (animal foods and soy).
+    t << plain(QStringLiteral("PagodaGroup_tb"),
+               {{QStringLiteral("CODEPREFIX"), QStringLiteral("TEXT PRIMARY KEY")},
+                {QStringLiteral("PAGODA"), T},
+                {QStringLiteral("WHOLEGRAIN"), QStringLiteral("INTEGER")},
+                {QStringLiteral("VARIETY"), QStringLiteral("INTEGER")},
+                {QStringLiteral("QUALITYPROTEIN"), QStringLiteral("INTEGER")},
+                {QStringLiteral("REMARK"), T}});
     return t;
 }
 

@@ -9,6 +9,7 @@
 #include "foods/SelNutriUnit.h"
 #include "planning/AnalyzeEditUnit.h"
 #include "planning/AnalyzeInsertUnit.h"
+#include "planning/DietStructureUnit.h"
 #include "planning/EvaluationView.h"
 #include "planning/FoodChooserUnit.h"
 #include "planning/PlanCopyUnit.h"
@@ -75,6 +76,7 @@ struct CommandButton {
 const CommandButton kCommandButtons[] = {
     {"Del_btn", "删 除"},       {"ClearAll_btn", "清 空"}, {"Copy_btn", " 复 制"},
     {"Undo_btn", "撤 销"},      {"Redo_btn", "恢 复"},     {"WeekSum_btn", "一 周统 计"},
+    {"Structure_btn", " 膳食结构"},
     {"Save_btn", "保 存"},      {"Load_btn", "读 取"},     {"Report_btn", "打 印"},
 };
 
@@ -169,6 +171,9 @@ TAnalyze::TAnalyze(RunState &state, QWidget *parent)
 
     // Week statistics, plan files and the reports.
     setCommand(QStringLiteral("WeekSum_btn"), [](TAnalyze *b) { TWeekStat::run(b, b->percentages()); });
+    setCommand(QStringLiteral("Structure_btn"), [](TAnalyze *b) {
+        TDietStructure::run(b, {false, nqb::structure::profileAgeBand(b->m_state.isIndividual())});
+    });
     setCommand(QStringLiteral("Save_btn"), [](TAnalyze *b) {
         nqb::SavePlanCommand(b, b->percentages(), b->m_state.isIndividual());
     });
@@ -368,7 +373,7 @@ QWidget *TAnalyze::buildPlanSide()
         auto *btn = new QPushButton(QString::fromUtf8(b.caption), corner);
         const QString name = QString::fromLatin1(b.name);
         btn->setObjectName(name);
-        btn->setFixedWidth(b.name == QByteArrayView("WeekSum_btn") ? 70 : 50);
+        btn->setFixedWidth(b.name == QByteArrayView("WeekSum_btn") || b.name == QByteArrayView("Structure_btn") ? 70 : 50);
         buttons->addWidget(btn);
         m_buttons << btn;
         connect(btn, &QPushButton::clicked, this, [this, name] { onCommand(name); });

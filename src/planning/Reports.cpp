@@ -123,7 +123,7 @@ Diners currentDiners(bool individual, QString *error)
     }
     QSqlQuery q(nqb::db());
     QString err;
-    if (!plandb::exec(q, QStringLiteral("SELECT AGETEXT, SEX, ACTIVITY, TOTALPERSON FROM DinerPerson_tmp ORDER BY rowid"),
+    if (!sql::exec(q, QStringLiteral("SELECT AGETEXT, SEX, ACTIVITY, TOTALPERSON FROM DinerPerson_tmp ORDER BY rowid"),
                       {}, &err)) {
         setError(error, err);
         return d;
@@ -167,7 +167,7 @@ QList<Item> dayItems(const QString &week, QString *error)
     const QString sql = QStringLiteral("SELECT CODE, FOODNAME, DINERTIME, WEIGHT, %1 FROM NQBNutri_tmp WHERE WEEK=? "
                                        "ORDER BY DINERTMP ASC, rowid ASC")
                             .arg(joinColumns(compositionColumns()));
-    if (!plandb::exec(q, sql, {week}, &err)) {
+    if (!sql::exec(q, sql, {week}, &err)) {
         setError(error, err);
         return items;
     }
@@ -233,7 +233,7 @@ QList<Purchase> purchaseList(QString *error)
     QStringList groups;
     {
         QSqlQuery q(db);
-        if (!plandb::exec(q, QStringLiteral("SELECT FoodGroup FROM FoodKind_tb ORDER BY rowid"), {}, &err))
+        if (!sql::exec(q, QStringLiteral("SELECT FoodGroup FROM FoodKind_tb ORDER BY rowid"), {}, &err))
             return fail(err);
         while (q.next())
             groups << q.value(0).toString().trimmed();
@@ -249,7 +249,7 @@ QList<Purchase> purchaseList(QString *error)
 
     QSqlQuery food(db), dish(db), parts(db), byName(db);
     auto firstValue = [&](QSqlQuery &q, const QString &sql, const QVariant &bind, QString *out) -> bool {
-        if (!plandb::exec(q, sql, {bind}, &err))
+        if (!sql::exec(q, sql, {bind}, &err))
             return false;
         *out = q.next() ? q.value(0).toString().trimmed() : QString();
         return true;
@@ -280,7 +280,7 @@ QList<Purchase> purchaseList(QString *error)
     };
     // Expands a dish; false on a database failure.
     auto addDish = [&](const QString &dishId, const QString &name, double weight) -> bool {
-        if (!plandb::exec(parts, QStringLiteral("SELECT CODE, WEIGHT FROM CateComponent_tb WHERE FOODID=? ORDER BY rowid"),
+        if (!sql::exec(parts, QStringLiteral("SELECT CODE, WEIGHT FROM CateComponent_tb WHERE FOODID=? ORDER BY rowid"),
                           {dishId}, &err))
             return false;
         QList<QPair<QString, double>> ingredients;
@@ -304,7 +304,7 @@ QList<Purchase> purchaseList(QString *error)
     };
 
     QSqlQuery entries(db);
-    if (!plandb::exec(entries, QStringLiteral("SELECT CODE, FOODNAME, WEIGHT FROM NQBNutri_tmp ORDER BY rowid"), {},
+    if (!sql::exec(entries, QStringLiteral("SELECT CODE, FOODNAME, WEIGHT FROM NQBNutri_tmp ORDER BY rowid"), {},
                       &err))
         return fail(err);
     while (entries.next()) {

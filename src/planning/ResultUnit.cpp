@@ -1,6 +1,7 @@
 #include "planning/ResultUnit.h"
 
 #include "data/DataModule.h"
+#include "planning/DietStructureUnit.h"
 #include "planning/EvaluationView.h"
 #include "widgets/BarChart.h"
 #include "widgets/DataGrid.h"
@@ -96,6 +97,13 @@ void TResult::buildUi()
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
+    // The surveyed intake against the dietary guidelines (the survey is an
+    // individual's).
+    auto *structure = new QPushButton(QStringLiteral(" 膳食结构"), this);
+    structure->setObjectName(QStringLiteral("Structure_btn"));
+    connect(structure, &QPushButton::clicked, this,
+            [this] { TDietStructure::run(this, {true, nqb::structure::profileAgeBand(true)}); });
+    buttons->addWidget(structure);
     Close_btn = new QPushButton(QStringLiteral("关  闭"), this);
     Close_btn->setObjectName(QStringLiteral("Close_btn"));
     connect(Close_btn, &QPushButton::clicked, this, &QDialog::accept);

@@ -298,7 +298,7 @@ void ReportsTest::reportWindowOpensPreviews()
     ScriptedPrompt prompts;
     insertFoods();
     insertPlan();
-    TAnalyze bench;
+    TAnalyze bench(testRunState());
     QPushButton *report = bench.button("Report_btn");
     QVERIFY(report->isEnabled());
 

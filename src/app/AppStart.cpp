@@ -2,6 +2,7 @@
 
 #include "app/MainUnit.h"
 #include "diners/PersonalInfoUnit.h"
+#include "foods/SHFoodUnit.h"
 #include "planning/AnalyzeInsertUnit.h"
 #include "planning/AnalyzeUnit.h"
 #include "planning/IndividualUnit.h"
@@ -91,6 +92,7 @@ void registerWindows(TMain *main, nqb::RunState &state)
 {
     main->setWorkbenchFactory([&state](QWidget *panel) { return TAnalyze::create(panel, state); });
     main->setWindowOpener(TMain::Window::PersonalInfo, [&state](QWidget *parent) { TPersonalInfo::run(parent, state); });
+    main->setBrowserFactory(&TSHFood::create);
     TPersonalInfo::setSurveyEntryOpener(&TIndividual::run);
 }
 

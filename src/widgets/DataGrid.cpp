@@ -258,8 +258,13 @@ protected:
         const QVariant a = left.data(Qt::EditRole);
         const QVariant b = right.data(Qt::EditRole);
         const bool aBlank = isBlank(a), bBlank = isBlank(b);
-        if (aBlank || bBlank)
+        if (aBlank || bBlank) {
+            // Descending order places b before a when a < b; so for blanks
+            // after every value a blank is "smaller" only when descending.
+            if (m_grid->m_blanksLast && sortOrder() == Qt::AscendingOrder)
+                return !aBlank && bBlank;
             return aBlank && !bBlank;
+        }
         double x = 0, y = 0;
         const bool an = sortNumber(a, &x), bn = sortNumber(b, &y);
         if (an && bn)
@@ -1094,6 +1099,15 @@ bool DataGrid::footerBold(int column) const
 }
 
 // ---- sorting --------------------------------------------------------------
+
+void DataGrid::setBlanksLast(bool on)
+{
+    if (m_blanksLast == on)
+        return;
+    m_blanksLast = on;
+    if (!m_sortField.isEmpty())
+        m_proxy->invalidate();
+}
 
 void DataGrid::setTitleSorting(bool enabled)
 {

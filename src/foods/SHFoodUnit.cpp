@@ -10,6 +10,7 @@
 #include "widgets/SearchEdit.h"
 
 #include <QAction>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -22,6 +23,8 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 using nqb::browser::Filter;
 using nqb::browser::Page;
@@ -108,8 +111,13 @@ void TSHFood::buildUi()
         grid->setObjectName(def.grid);
         grid->setReadOnly(true);
         QList<DataGrid::Column> cols;
-        for (const nqb::browser::PageColumn &c : def.columns)
-            cols.append({c.field, c.title, c.width});
+        const QFontMetrics titleFont = grid->horizontalHeader()->fontMetrics();
+        for (const nqb::browser::PageColumn &c : def.columns) {
+            // Wide enough for its title line (the lower one of a two-level title).
+            const QString line = c.title.section(QLatin1Char('|'), -1);
+            const int width = c.width > 1 ? std::max(c.width, titleFont.horizontalAdvance(line) + 14) : c.width;
+            cols.append({c.field, c.title, width});
+        }
         grid->setColumns(cols, true);
         grid->setFrozenColumn(true);
         grid->setTitleSorting(true);

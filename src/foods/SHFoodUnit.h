@@ -40,6 +40,9 @@ public:
     const nqb::browser::Filter &filter() const { return m_filter; }
     DataGrid *grid(nqb::browser::Page page) const;
 
+    // Narrows every page to filter and lists the page on show.
+    void setFilter(const nqb::browser::Filter &filter);
+
 public slots:
     // The selected node of Food_tre: its foods on every page.
     void Food_treClick();
@@ -55,7 +58,6 @@ private:
     void pageChanged();
     // Lists the visible page's table under the current filter.
     void showPage();
-    void setFilter(const nqb::browser::Filter &filter);
     void addContextMenu(DataGrid *grid, QMenu *menu);
 
     nqb::browser::Filter m_filter = nqb::browser::openingFilter();

@@ -17,9 +17,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlQueryModel>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -124,7 +121,7 @@ void TSHFood::buildUi()
         grid->setSortCycle(DataGrid::SortCycle::DownUp);
         grid->setBlanksLast(true);
         grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
-        auto *query = new QSqlQueryModel(this);
+        auto *query = new nqb::browser::CompositionRows(this);
         query->setObjectName(QStringLiteral("AQSHFood"));
         grid->setModel(query);
         sheetLayout->addWidget(grid);
@@ -196,16 +193,9 @@ DataGrid *TSHFood::grid(Page page) const
 void TSHFood::showPage()
 {
     const Page page = currentPage();
-    const nqb::browser::Statement st = nqb::browser::pageStatement(page, m_filter);
-    QSqlQuery q(nqb::sql::connection());
-    const nqb::Result r = nqb::sql::exec(q, st.sql, st.binds);
-    if (!r) {
+    const nqb::Result r = m_queries.at(int(page))->load(nqb::browser::pageStatement(page, m_filter));
+    if (!r)
         prompt::error(this, r.message);
-        return;
-    }
-    m_queries.at(int(page))->setQuery(std::move(q));
-    if (m_queries.at(int(page))->lastError().isValid())
-        prompt::error(this, m_queries.at(int(page))->lastError().text());
 }
 
 void TSHFood::setFilter(const Filter &filter)

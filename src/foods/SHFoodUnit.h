@@ -11,6 +11,7 @@
 // three pages have column selectors in their context menus. The browser only
 // reads.
 #include "foods/Browser.h"
+#include "foods/CompositionRows.h"
 
 #include <QList>
 #include <QWidget>
@@ -21,7 +22,6 @@ class QGroupBox;
 class QLabel;
 class QMenu;
 class QPushButton;
-class QSqlQueryModel;
 class QTabWidget;
 class QTreeWidget;
 class SearchEdit;
@@ -62,7 +62,7 @@ private:
 
     nqb::browser::Filter m_filter = nqb::browser::openingFilter();
     // One query per page, so each grid keeps its sort while another page shows.
-    QList<QSqlQueryModel *> m_queries;
+    QList<nqb::browser::CompositionRows *> m_queries;
 
     QGroupBox *GroupBox1 = nullptr;
     QTreeWidget *Food_tre = nullptr;

@@ -12,6 +12,8 @@
 #include "data/Paths.h"
 #include "data/Pinyin.h"
 #include "diners/Requirements.h"
+#include "foods/Browser.h"
+#include "foods/SHFoodUnit.h"
 #include "planning/AnalyzeUnit.h"
 #include "planning/Evaluation.h"
 #include "planning/MealPlan.h"
@@ -24,7 +26,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QSqlQuery>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
@@ -100,8 +104,13 @@ private slots:
     void loadPlanFile();
     void workbenchShow();
     void workbenchRefreshAfterChange();
+    void browserTreeClick();
+    void browserSearch();
+    void browserPageChange();
+    void browserSort();
 
 private:
+    bool fillCompositionTables();
     QString workDir() const { return m_work.filePath(QStringLiteral("work")); }
     bool fillWeek();
     void ensureWeek();
@@ -412,6 +421,115 @@ void NqbBench::workbenchRefreshAfterChange()
         bench.RefreshPlan();
     }
     QCOMPARE(bench.totalGrid()->model()->rowCount(), kSlotsPerDay * kEntriesPerSlot);
+}
+
+// ---------------------------------------------------------------- the browser
+
+bool NqbBench::fillCompositionTables()
+{
+    // The seed ships the amino acid, fatty acid, other and isoflavone tables
+    // empty; a row for every raw food shows their pages at the full size they
+    // reach once the data is entered.
+    if (count(QStringLiteral("SELECT COUNT(*) FROM Amino_tb")) > 0)
+        return true;
+    QSqlQuery q(db());
+    bool ok = db().transaction();
+    for (const char *sql : {
+             "INSERT INTO Amino_tb (CODE, FoodName, PYJM, BCAA_ILE, BCAA_LEU, BCAA_VAL, AAS, LYS, THR, TRP, TMP) "
+             "SELECT Code, FoodName, PYJM, PROCNT*40, PROCNT*70, PROCNT*50, PROCNT*30, PROCNT*60, PROCNT*35, "
+             "PROCNT*12, 0 FROM Nutri_tb",
+             "INSERT INTO Fatty_tb (CODE, FoodName, PYJM, FattyAcid_Total, FattyAcid_SFA, SFA_FA_Total, "
+             "SFA_FA_16_0, MUFA_FA_Totol, PUFA_FA_Total, PUFA_FA_18_2, UnKnow) "
+             "SELECT Code, FoodName, PYJM, FAT*0.9, FAT*0.3, 33, 20, 40, 25, 20, 2 FROM Nutri_tb",
+             "INSERT INTO OtherContent_tb (CODE, FoodName, PYJM, CHOLN, BIOT) "
+             "SELECT Code, FoodName, PYJM, PROCNT*3, PROCNT FROM Nutri_tb",
+             "INSERT INTO Isoflavone_tb (CODE, FoodName, PYJM, Isoflavone_Total) "
+             "SELECT Code, FoodName, PYJM, FAT FROM Nutri_tb"})
+        ok = ok && q.exec(QString::fromLatin1(sql));
+    if (ok && db().commit())
+        return true;
+    db().rollback();
+    return false;
+}
+
+void NqbBench::browserTreeClick()
+{
+    // A click on the largest food group (its foods on the nutrient page),
+    // painted.
+    QVERIFY(fillCompositionTables());
+    TSHFood w;
+    w.resize(1000, 640);
+    w.show();
+    auto *tree = w.findChild<QTreeWidget *>(QStringLiteral("Food_tre"));
+    QTreeWidgetItem *largest = nullptr;
+    int most = -1;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        const QString prefix = CodePrefix(tree->topLevelItem(i)->text(0));
+        const int n = int(FoodGroupCodes(prefix).size());
+        if (n > most) {
+            most = n;
+            largest = tree->topLevelItem(i);
+        }
+    }
+    QVERIFY(largest);
+    tree->setCurrentItem(largest);
+    QBENCHMARK {
+        w.Food_treClick();
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(w.grid(browser::Page::Nutrient)->rowCount(), most);
+    std::printf("Largest food group: %d foods\n", most);
+}
+
+void NqbBench::browserSearch()
+{
+    QVERIFY(fillCompositionTables());
+    TSHFood w;
+    w.resize(1000, 640);
+    w.show();
+    auto *edit = w.findChild<QLineEdit *>(QStringLiteral("SearchName_edt"));
+    edit->setText(QStringLiteral("米"));
+    QBENCHMARK {
+        w.Search_btnClick();
+        QCoreApplication::processEvents();
+    }
+    QVERIFY(w.grid(browser::Page::Nutrient)->rowCount() > 0);
+}
+
+void NqbBench::browserPageChange()
+{
+    // All raw foods listed; each round changes the page once, between the
+    // nutrient page (43 columns) and the amino acid page.
+    QVERIFY(fillCompositionTables());
+    TSHFood w;
+    w.resize(1000, 640);
+    w.show();
+    w.setFilter(browser::prefixFilter(QString()));
+    auto *tabs = w.findChild<QTabWidget *>(QStringLiteral("PageControl1"));
+    int round = 0;
+    QBENCHMARK {
+        tabs->setCurrentIndex(round++ % 2 == 0 ? int(browser::Page::Amino) : int(browser::Page::Nutrient));
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(w.grid(w.currentPage())->rowCount(), count(QStringLiteral("SELECT COUNT(*) FROM Nutri_tb")));
+}
+
+void NqbBench::browserSort()
+{
+    // A title click on the protein column with all raw foods listed (each
+    // round reverses the order).
+    QVERIFY(fillCompositionTables());
+    TSHFood w;
+    w.resize(1000, 640);
+    w.show();
+    w.setFilter(browser::prefixFilter(QString()));
+    DataGrid *g = w.grid(browser::Page::Nutrient);
+    const int protein = g->column(QStringLiteral("PROCNT"));
+    QBENCHMARK {
+        g->clickTitle(protein);
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(g->rowCount(), count(QStringLiteral("SELECT COUNT(*) FROM Nutri_tb")));
 }
 
 QTEST_MAIN(NqbBench)

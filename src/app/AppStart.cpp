@@ -12,6 +12,7 @@
 #include "foods/CustomFoodUnit.h"
 #include "foods/CookBookUnit.h"
 #include "foods/DishTransferUnit.h"
+#include "foods/SHFoodUnit.h"
 #include "planning/AnalyzeInsertUnit.h"
 #include "planning/AnalyzeUnit.h"
 #include "planning/IndividualUnit.h"
@@ -102,6 +103,7 @@ void registerWindows(TMain *main, nqb::RunState &state)
 {
     main->setWorkbenchFactory([&state](QWidget *panel) { return TAnalyze::create(panel, state); });
     main->setWindowOpener(TMain::Window::PersonalInfo, [&state](QWidget *parent) { TPersonalInfo::run(parent, state); });
+    main->setBrowserFactory(&TSHFood::create);
     TPersonalInfo::setSurveyEntryOpener(&TIndividual::run);
     main->setWindowOpener(TMain::Window::RawFood, &TCustomFood::run);
     main->setWindowOpener(TMain::Window::CollectiveInfo, [&state](QWidget *parent) { TCollective::run(parent, state); });

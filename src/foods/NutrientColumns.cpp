@@ -1,6 +1,7 @@
 #include "foods/NutrientColumns.h"
 
 #include "data/NutrientBlocks.h"
+#include "foods/Browser.h"
 
 namespace nqb::selector {
 
@@ -76,7 +77,92 @@ SelectorLayout buildGeneral()
     return l;
 }
 
+struct AminoBox {
+    const char *box;
+    const char *caption;
+    const char *column; // nullptr for the pure group box
+    const char *preset;
+    const char *follows;
+};
+
+constexpr AminoBox kAmino[] = {
+    {"BCAA_chk", "支链氨基酸", nullptr, "BCAA_ILE", nullptr},
+    {"ILE_chk", "异亮氨酸", "BCAA_ILE", "BCAA_ILE", "BCAA_chk"},
+    {"LEU_chk", "亮氨酸", "BCAA_LEU", "BCAA_LEU", "BCAA_chk"},
+    {"VAL_chk", "缬氨酸", "BCAA_VAL", "BCAA_VAL", "BCAA_chk"},
+    {"AAS_chk", "含硫氨基酸", "AAS", "AAS", nullptr},
+    {"MET_chk", "蛋氨酸", "AAS_MET", "AAS_MET", "AAS_chk"},
+    {"CYS_chk", "胱氨酸", "AAS_CYS", "AAS_CYS", "AAS_chk"},
+    {"AAA_chk", "芳香族氨基酸", "AAA", "AAA", nullptr},
+    {"PHE_chk", "苯丙氨酸", "AAA_PHE", "AAA_PHE", "AAA_chk"},
+    {"TYR_chk", "酪氨酸", "AAA_TYR", "AAA_TYR", "AAA_chk"},
+    {"LYS_chk", "赖氨酸", "LYS", "LYS", nullptr},
+    {"THR_chk", "苏氨酸", "THR", "THR", nullptr},
+    {"TRP_chk", "色氨酸", "TRP", "TRP", nullptr},
+    {"ARG_chk", "精氨酸", "ARG", "ARG", nullptr},
+    {"HIS_chk", "组氨酸", "HIS", "HIS", nullptr},
+    {"ALA_chk", "丙氨酸", "ALA", "ALA", nullptr},
+    {"ASP_chk", "天冬氨酸", "ASP", "ASP", nullptr},
+    {"GLU_chk", "谷氨酸", "GLU", "GLU", nullptr},
+    {"GLY_chk", "甘氨酸", "GLY", "GLY", nullptr},
+    {"PRO_chk", "脯氨酸", "PRO", "PRO", nullptr},
+    {"SER_chk", "丝氨酸", "SER", "SER", nullptr},
+};
+
+SelectorLayout buildAmino()
+{
+    SelectorLayout l;
+    l.allBox = QStringLiteral("All_chk");
+    l.allCaption = QStringLiteral("All");
+    for (const AminoBox &a : kAmino) {
+        ColumnBox b;
+        b.box = QString::fromLatin1(a.box);
+        b.caption = QString::fromUtf8(a.caption);
+        if (a.column)
+            b.columns = {QString::fromLatin1(a.column)};
+        b.presetColumn = QString::fromLatin1(a.preset);
+        l.boxes << b;
+    }
+    for (const AminoBox &a : kAmino) {
+        if (a.follows)
+            l.boxes[indexOfBox(l.boxes, QString::fromLatin1(a.follows))].followers << QString::fromLatin1(a.box);
+    }
+    return l;
+}
+
+SelectorLayout buildFatty()
+{
+    const char *const boxes[][2] = {{"Fatty_chk", "脂肪酸"},
+                                    {"SFA_Fatty_chk", "饱和脂肪酸/总脂肪酸"},
+                                    {"MUFA_Fatty_chk", "单不饱和/总脂肪酸"},
+                                    {"PUFA_Fatty_chk", "多不饱和/总脂肪酸"},
+                                    {"UN_Fatty_chk", "未知/总脂肪酸"}};
+    const QList<QStringList> runs = browser::fattyAcidRuns();
+    SelectorLayout l;
+    for (int i = 0; i < runs.size(); ++i) {
+        ColumnBox b;
+        b.box = QString::fromLatin1(boxes[i][0]);
+        b.caption = QString::fromUtf8(boxes[i][1]);
+        b.columns = runs.at(i);
+        b.presetColumn = runs.at(i).first();
+        l.boxes << b;
+    }
+    return l;
+}
+
 } // namespace
+
+const SelectorLayout &aminoAcidLayout()
+{
+    static const SelectorLayout layout = buildAmino();
+    return layout;
+}
+
+const SelectorLayout &fattyAcidLayout()
+{
+    static const SelectorLayout layout = buildFatty();
+    return layout;
+}
 
 const SelectorLayout &generalNutrientLayout()
 {

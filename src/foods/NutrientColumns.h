@@ -39,6 +39,18 @@ struct SelectorLayout {
 // ALL_chk ("ALL").
 const SelectorLayout &generalNutrientLayout();
 
+// The amino-acid selector of the browser: 21 boxes in grid order. BCAA_chk is a
+// pure group box (pre-set from BCAA_ILE) with ILE, LEU and VAL as followers;
+// AAS_chk and AAA_chk switch their total column and take MET/CYS and PHE/TYR
+// with them. The "all" box is All_chk ("All"). The filler column TMP belongs
+// to no box.
+const SelectorLayout &aminoAcidLayout();
+
+// The fatty-acid selector of the browser: five boxes, each switching a whole
+// run of columns (the 5 FattyAcid_, 16 SFA_FA_, 9 MUFA_FA_, 13 PUFA_FA_
+// columns and UnKnow), pre-set from the run's first column. No "all" box.
+const SelectorLayout &fattyAcidLayout();
+
 // Index of the box named box (objectName, exact), or -1.
 int indexOfBox(const QList<ColumnBox> &boxes, const QString &box);
 

@@ -490,6 +490,15 @@ void DataGrid::scrollTo(const QModelIndex &index, ScrollHint hint)
 
 // ---- sorting --------------------------------------------------------------
 
+void DataGrid::setBlanksLast(bool on)
+{
+    if (m_blanksLast == on)
+        return;
+    m_blanksLast = on;
+    if (!m_sortField.isEmpty())
+        m_proxy->invalidate();
+}
+
 void DataGrid::setTitleSorting(bool enabled)
 {
     m_titleSorting = enabled;

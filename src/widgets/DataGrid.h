@@ -12,7 +12,8 @@
 //  - an optional frozen first column (the first visible column stays at the
 //    left while the grid scrolls sideways);
 //  - optional title-click sorting: none -> descending -> ascending -> none
-//    (or alternating descending/ascending); numbers sort as numbers;
+//    (or alternating descending/ascending); numbers sort as numbers, empty
+//    cells as the smallest value or after every value (setBlanksLast);
 //  - column visibility and titles kept by field name, so they survive a
 //    re-run of the query;
 //  - export of all rows (not only those on screen), the titles and the footer
@@ -138,6 +139,10 @@ public:
     void setTitleSorting(bool enabled);       // off by default
     bool titleSorting() const { return m_titleSorting; }
     void setSortCycle(SortCycle cycle) { m_sortCycle = cycle; }
+    // Empty cells after every value in both directions (by default they
+    // count as the smallest value: first ascending, last descending).
+    void setBlanksLast(bool on);
+    bool blanksLast() const { return m_blanksLast; }
     // What a click on the title of column does (also when sorting by clicks is off).
     void clickTitle(int column);
     void sortColumn(int column, SortState state);
@@ -228,6 +233,7 @@ private:
     bool m_titleSorting = false;
     bool m_applying = false;
     SortCycle m_sortCycle = SortCycle::DownUpNone;
+    bool m_blanksLast = false;
     QString m_sortField;
     SortState m_sortState = SortState::None;
     QString m_exportName;

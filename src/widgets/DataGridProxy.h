@@ -80,8 +80,13 @@ protected:
         const QVariant a = left.data(Qt::EditRole);
         const QVariant b = right.data(Qt::EditRole);
         const bool aBlank = datagrid::isBlank(a), bBlank = datagrid::isBlank(b);
-        if (aBlank || bBlank)
+        if (aBlank || bBlank) {
+            // Descending order places b before a when a < b; so for blanks
+            // after every value a blank is "smaller" only when descending.
+            if (m_grid->m_blanksLast && sortOrder() == Qt::AscendingOrder)
+                return !aBlank && bBlank;
             return aBlank && !bBlank;
+        }
         double x = 0, y = 0;
         const bool an = datagrid::sortNumber(a, &x), bn = datagrid::sortNumber(b, &y);
         if (an && bn)

@@ -305,7 +305,12 @@ void BrowserTest::searchByInitialsAndByNameHoldsAcrossPages()
     QCOMPARE(amino.size(), 3);
     QCOMPARE(shownNames(w.grid(Page::Amino)), amino);
     showPage(w, Page::Fatty);
-    QCOMPARE(shownNames(w.grid(Page::Fatty)), amino);
+    // The seed has fatty-acid shares of its own: the page shows every row of
+    // the table that the search finds, those added here among them.
+    const QStringList fatty = namesContaining("Fatty_tb", "NM");
+    QCOMPARE(shownNames(w.grid(Page::Fatty)), fatty);
+    for (const QString &n : amino)
+        QVERIFY2(fatty.contains(n), qPrintable(n));
     showPage(w, Page::Glycemic);
     QCOMPARE(shownNames(w.grid(Page::Glycemic)), namesContaining("GlycemicIndex_tb", "NM"));
 

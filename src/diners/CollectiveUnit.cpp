@@ -377,6 +377,8 @@ void TCollective::Load()
         const plan::PlanResult loaded = planfile::loadPlan(planPath, m_run.mealPattern());
         if (!loaded.ok())
             prompt::error(this, loaded.message);
+        else
+            m_run.notifyPlanEmptied(); // the plan was replaced: the workbench's undo history goes
     }
     LoadGroupProfile();
 }

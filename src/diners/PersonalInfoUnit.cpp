@@ -6,6 +6,7 @@
 #include "data/NumberFormat.h"
 #include "planning/PlanFile.h"
 #include "widgets/NumericEdit.h"
+#include "widgets/RequirementGrid.h"
 #include "widgets/Prompt.h"
 #include "widgets/SpinEdit.h"
 #include "widgets/TitleBand.h"
@@ -18,44 +19,23 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
-#include <QStyledItemDelegate>
-#include <QTableWidget>
 #include <QVBoxLayout>
 
 using namespace nqb;
 
 namespace {
 
-constexpr int kGridColumns = 14;
-constexpr int kGridRows = 4;
-constexpr int kPerGrid = 13;
-
 std::function<void(QWidget *)> &surveyEntryOpener()
 {
     static std::function<void(QWidget *)> opener;
     return opener;
 }
-
-// Requirement cells take only digits and "." as typed characters.
-class NumericCellDelegate : public QStyledItemDelegate
-{
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &, const QModelIndex &) const override
-    {
-        auto *e = new NumericEdit(parent);
-        e->setAlignment(Qt::AlignCenter);
-        e->setFrame(false);
-        return e;
-    }
-};
 
 // The profile lists are chosen from, never typed into: a typed character would
 // jump to a matching item by keyboard search and re-derive the matrix.
@@ -103,7 +83,6 @@ TPersonalInfo::TPersonalInfo(RunState &state, QWidget *parent)
     m_ageUpper = 50;
     FillDietKinds();
     ComputeRequirements();
-    writeFixedGridTexts();
 }
 
 TPersonalInfo::~TPersonalInfo() = default;
@@ -263,37 +242,8 @@ void TPersonalInfo::buildUi()
     // Requirement grids.
     auto *dris = new QGroupBox(QStringLiteral("膳食营养素参考摄入量"), this);
     auto *dl = new QVBoxLayout(dris);
-    auto makeGrid = [this, dris, dl](const char *name) {
-        auto *g = new QTableWidget(kGridRows, kGridColumns, dris);
-        g->setObjectName(QString::fromLatin1(name));
-        g->horizontalHeader()->hide();
-        g->verticalHeader()->hide();
-        g->setItemDelegate(new NumericCellDelegate(g));
-        g->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked
-                           | QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
-        g->setSelectionMode(QAbstractItemView::SingleSelection);
-        g->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-        g->verticalHeader()->setDefaultSectionSize(24);
-        g->setWordWrap(false);
-        g->setFixedHeight(kGridRows * 24 + 4);
-        g->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        g->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        for (int r = 0; r < kGridRows; ++r) {
-            for (int c = 0; c < kGridColumns; ++c) {
-                auto *item = new QTableWidgetItem;
-                item->setTextAlignment(Qt::AlignCenter);
-                if (r == 0 || c == 0) {
-                    item->setFlags(Qt::ItemIsEnabled);
-                    item->setBackground(palette().button());
-                }
-                g->setItem(r, c, item);
-            }
-        }
-        dl->addWidget(g);
-        return g;
-    };
-    StrGrid1 = makeGrid("StrGrid1");
-    StrGrid2 = makeGrid("StrGrid2");
+    m_grid = new RequirementGrid(dris);
+    dl->addWidget(m_grid);
     root->addWidget(dris);
 
     // Buttons.
@@ -360,66 +310,26 @@ void TPersonalInfo::buildUi()
     connect(High_edt, &QLineEdit::textChanged, this, [this] { updateBmi(); });
     connect(Weight_edt, &QLineEdit::textChanged, this, [this] { weightChanged(); });
     connect(ReEnerc_edt, &QSpinBox::valueChanged, this, [this](int v) { adjustmentChanged(v); });
-    connect(StrGrid1, &QTableWidget::currentCellChanged, this, [this](int r, int c) {
-        if (r > 0 && c > 0)
+    connect(m_grid, &RequirementGrid::cellSelected, this, [this](int nutrient) {
+        if (nutrient < RequirementGrid::kPerGrid)
             ShowEnergyShares();
     });
-    for (QTableWidget *g : {StrGrid1, StrGrid2})
-        connect(g, &QTableWidget::cellChanged, this, [this, g](int r, int c) { gridCellEdited(g, r, c); });
+    connect(m_grid, &RequirementGrid::cellEdited, this,
+            [this](int nutrient, int row) { m_state.matrix.setText(row, nutrient, m_grid->text(row, nutrient)); });
     connect(Accept_btn, &QPushButton::clicked, this, &TPersonalInfo::Accept);
     connect(Close_btn, &QPushButton::clicked, this, &QDialog::reject);
     connect(Load_btn, &QPushButton::clicked, this, &TPersonalInfo::Load);
     resize(1000, 600);
 }
 
-void TPersonalInfo::writeFixedGridTexts()
-{
-    for (QTableWidget *g : {StrGrid1, StrGrid2}) {
-        g->item(0, 0)->setText(QStringLiteral("名    称"));
-        g->item(1, 0)->setText(QStringLiteral("标    值"));
-        g->item(2, 0)->setText(QStringLiteral("下    限"));
-        g->item(3, 0)->setText(QStringLiteral("上    限"));
-    }
-    for (int n = 0; n < kRequirementCount; ++n)
-        gridOf(n)->item(0, columnOf(n))->setText(requirementHeader(n));
-}
-
-QTableWidget *TPersonalInfo::gridOf(int nutrient) const
-{
-    return nutrient < kPerGrid ? StrGrid1 : StrGrid2;
-}
-
-int TPersonalInfo::columnOf(int nutrient)
-{
-    return nutrient % kPerGrid + 1;
-}
-
 void TPersonalInfo::showMatrix()
 {
-    m_showingMatrix = true;
-    for (int r = 0; r < kRequirementRows; ++r) {
-        for (int n = 0; n < kRequirementCount; ++n)
-            gridOf(n)->item(r + 1, columnOf(n))->setText(m_state.matrix.text(r, n));
-    }
-    m_showingMatrix = false;
+    m_grid->setMatrix(m_state.matrix);
 }
 
 RequirementMatrix TPersonalInfo::matrix() const
 {
-    RequirementMatrix m;
-    for (int r = 0; r < kRequirementRows; ++r) {
-        for (int n = 0; n < kRequirementCount; ++n)
-            m.setText(r, n, gridOf(n)->item(r + 1, columnOf(n))->text());
-    }
-    return m;
-}
-
-void TPersonalInfo::gridCellEdited(QTableWidget *grid, int row, int column)
-{
-    if (m_showingMatrix || row < 1 || column < 1)
-        return;
-    const int n = (grid == StrGrid1 ? 0 : kPerGrid) + column - 1;
-    m_state.matrix.setText(row - 1, n, grid->item(row, column)->text());
+    return m_grid->matrix();
 }
 
 QString TPersonalInfo::physiologicalState() const
@@ -777,6 +687,8 @@ void TPersonalInfo::Load()
         const plan::PlanResult loaded = planfile::loadPlan(planPath, m_run.mealPattern());
         if (!loaded.ok())
             prompt::error(this, loaded.message);
+        else
+            m_run.notifyPlanEmptied(); // the plan was replaced: the workbench's undo history goes
     }
     LoadProfile();
 }

@@ -16,7 +16,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-class QTableWidget;
+class RequirementGrid;
 class NumericEdit;
 class SpinEdit;
 
@@ -62,7 +62,6 @@ protected:
 
 private:
     void buildUi();
-    void writeFixedGridTexts();
     void showMatrix();
     nqb::RequirementProfile profileInputs() const;
     nqb::PersonalProfileData profileData() const;
@@ -76,11 +75,6 @@ private:
     void stateClicked(QCheckBox *box, bool checked);
     void weightChanged();
     void adjustmentChanged(int value);
-    void gridCellEdited(QTableWidget *grid, int row, int column);
-
-    // Grid position of nutrient n (0-based) and back.
-    QTableWidget *gridOf(int nutrient) const;
-    static int columnOf(int nutrient);
 
     QRadioButton *Male_rdo = nullptr;
     QRadioButton *FeMale_rdo = nullptr;
@@ -106,8 +100,7 @@ private:
     QLineEdit *ProteinP_edt = nullptr;
     QLineEdit *FatP_edt = nullptr;
     QLineEdit *CHOP_edt = nullptr;
-    QTableWidget *StrGrid1 = nullptr;
-    QTableWidget *StrGrid2 = nullptr;
+    RequirementGrid *m_grid = nullptr; // StrGrid1, StrGrid2
     QPushButton *Accept_btn = nullptr;
     QPushButton *Close_btn = nullptr;
     QPushButton *Load_btn = nullptr;
@@ -116,7 +109,6 @@ private:
     double m_ageLower = 18;
     double m_ageUpper = 50;
     nqb::RequirementState m_state;
-    bool m_showingMatrix = false;
     nqb::RunState &m_run;
     bool m_surveyMode = false;
 };

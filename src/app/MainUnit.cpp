@@ -496,8 +496,12 @@ bool TMain::emptyMealPlan()
     return true;
 }
 
+// The survey and planning commands change the survey mode only when they
+// can run: without a database they say why and leave it as it was.
 void TMain::IndividualSurvey()
 {
+    if (!databaseUsable(this))
+        return;
     SetSurveyMode(true);
     // A survey starts from an empty plan; if it cannot be emptied the survey
     // does not start on top of old entries.
@@ -507,6 +511,8 @@ void TMain::IndividualSurvey()
 
 void TMain::GroupSurvey()
 {
+    if (!databaseUsable(this))
+        return;
     SetSurveyMode(true);
     if (emptyMealPlan())
         openWindow(Window::CollectiveInfo);
@@ -514,12 +520,16 @@ void TMain::GroupSurvey()
 
 void TMain::IndividualPlan()
 {
+    if (!databaseUsable(this))
+        return;
     SetSurveyMode(false);
     openWindow(Window::PersonalInfo);
 }
 
 void TMain::GroupPlan()
 {
+    if (!databaseUsable(this))
+        return;
     SetSurveyMode(false);
     openWindow(Window::CollectiveInfo);
 }

@@ -1,4 +1,5 @@
 #include "data/Backup.h"
+#include "data/DataModule.h"
 
 #include "data/Paths.h"
 #include "data/Schema.h"
@@ -170,10 +171,14 @@ QString beforeRestorePath(const QString &databasePath)
 
 Result writeBackup(QSqlDatabase db, const QString &path)
 {
+    if (!db.isOpen()) {
+        const TDM *dm = TDM::instance();
+        const QString why = dm ? dm->openError() : QString();
+        return fail(why.isEmpty() ? QObject::tr("数据库未打开，无法备份。")
+                                  : QObject::tr("数据库未打开，无法备份。%1").arg(why));
+    }
     if (path.trimmed().isEmpty())
         return fail(QObject::tr("请先选择备份文件的位置。"));
-    if (!db.isOpen())
-        return fail(QObject::tr("数据库未打开，无法备份。"));
     const QFileInfo target(path);
     if (!QDir().mkpath(target.absolutePath()))
         return fail(QObject::tr("无法创建文件夹 %1").arg(native(target.absolutePath())));

@@ -81,7 +81,9 @@ qint64 smallestFree(std::vector<qint64> used)
 
 QString likeEscaped(const QString &text)
 {
+    // A NUL would end the pattern where SQLite reads it ("a\0b" finding every name ending in "a").
     QString s = text;
+    s.remove(QChar(u'\0'));
     s.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
     s.replace(QLatin1Char('%'), QLatin1String("\\%"));
     s.replace(QLatin1Char('_'), QLatin1String("\\_"));

@@ -1,5 +1,6 @@
 #include "data/NameList.h"
 
+#include "data/InputCheck.h"
 #include "data/Schema.h"
 
 #include <QObject>
@@ -129,6 +130,15 @@ NameListResult NameList::refuse(Status status, const NameListMessage &m, const Q
 }
 
 namespace {
+// The field a name is typed into, as the editor labels it ("类别名称").
+QString nameField(const NameListDescription &d)
+{
+    QString label = d.texts.nameLabel.trimmed();
+    while (label.endsWith(QChar(u'：')) || label.endsWith(QLatin1Char(':')))
+        label.chop(1);
+    return label.isEmpty() ? QObject::tr("名称") : label;
+}
+
 NameListResult fromResult(const Result &r)
 {
     NameListResult out;
@@ -193,6 +203,8 @@ NameListResult NameList::add(const QString &typed, NameListEntry *added)
     const QString name = typed.trimmed();
     if (name.isEmpty())
         return refuse(Status::Refused, m_d.emptyName, QObject::tr("名称不能为空！"));
+    if (const QString fault = input::checkName(nameField(m_d), name); !fault.isEmpty())
+        return fromResult(failure(Status::BadNumber, fault));
 
     sql::WriteScope scope(database());
     if (!scope.isOpen())
@@ -260,6 +272,8 @@ NameListResult NameList::rename(const NameListEntry &entry, const QString &typed
         const NameListMessage &m = m_d.renameEmptyName.text.isEmpty() ? m_d.emptyName : m_d.renameEmptyName;
         return refuse(Status::Refused, m, QObject::tr("名称不能为空！"));
     }
+    if (const QString fault = input::checkName(nameField(m_d), name); !fault.isEmpty())
+        return fromResult(failure(Status::BadNumber, fault));
 
     sql::WriteScope scope(database());
     if (!scope.isOpen())

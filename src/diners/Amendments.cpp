@@ -1,5 +1,6 @@
 #include "diners/Amendments.h"
 
+#include "data/InputCheck.h"
 #include "data/NumberFormat.h"
 #include "data/NutrientBlocks.h"
 
@@ -17,6 +18,19 @@ bool readValue(const QString &text, double &out)
     bool ok = false;
     out = parseNumber(text, &ok);
     return ok;
+}
+
+// A typed value that is there but is no number, is negative or is out of all
+// proportion: refused with a message naming its field.
+Result valueFaults(const QString &ear, const QString &rni, const QString &ul)
+{
+    const std::pair<const char *, const QString *> fields[] = {{"EAR", &ear}, {"RNI", &rni}, {"UL", &ul}};
+    for (const auto &[name, text] : fields) {
+        QString message;
+        if (!input::readNumber(QString::fromLatin1(name), *text, 0, input::kMaxNutrient, nullptr, &message))
+            return failure(Status::BadNumber, message);
+    }
+    return succeeded();
 }
 
 double ageNumber(const QString &text, bool *ok)
@@ -119,6 +133,8 @@ Result addAmendment(QSqlDatabase db, const AmendmentInput &in)
         return failure(Status::Refused, QStringLiteral("请正确选择膳食种类!"));
     if (element.isEmpty() || element == chooseElementText() || requirementIndexOfElement(element) < 0)
         return failure(Status::Refused, QStringLiteral("请正确选择营养素种类!"));
+    if (const Result faults = valueFaults(in.ear, in.rni, in.ul); !faults)
+        return faults;
     double ear = 0, rni = 0, ul = 0;
     if (!readValue(in.ear, ear) || !readValue(in.rni, rni) || !readValue(in.ul, ul) || !(ear <= rni) || !(ul > rni))
         return failure(Status::BadNumber, QStringLiteral("请正确填写参考标准值!"));
@@ -163,6 +179,8 @@ Result changeAmendment(QSqlDatabase db, const Amendment &a, const QString &earTe
 {
     if (earText.trimmed().isEmpty() || rniText.trimmed().isEmpty() || ulText.trimmed().isEmpty())
         return failure(Status::BadNumber, QStringLiteral("请填写完整的参考标准!"));
+    if (const Result faults = valueFaults(earText, rniText, ulText); !faults)
+        return faults;
     double ear = 0, rni = 0, ul = 0;
     if (!readValue(earText, ear) || !readValue(rniText, rni) || !readValue(ulText, ul) || !(ul > rni) ||
         !(ear <= rni))

@@ -1,5 +1,6 @@
 #include "diners/CollectiveEditUnit.h"
 
+#include "data/InputCheck.h"
 #include "widgets/Prompt.h"
 #include "widgets/TitleBand.h"
 
@@ -66,10 +67,15 @@ TCollectiveEdit::TCollectiveEdit(const DinerGroupRow &row, QWidget *parent)
 void TCollectiveEdit::confirm()
 {
     const QString text = NewNum_edt->text().trimmed();
-    bool ok = false;
-    const int n = text.toInt(&ok);
-    if (text.isEmpty() || !ok) {
+    if (text.isEmpty()) {
         prompt::warn(this, QStringLiteral("请输入进餐人数！"));
+        NewNum_edt->setFocus();
+        return;
+    }
+    int n = 0;
+    QString message;
+    if (!input::readWhole(QStringLiteral("进餐人数"), text, 0, input::kMaxPersons, &n, &message)) {
+        prompt::warn(this, message);
         NewNum_edt->setFocus();
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "data/DataModule.h"
 #include "data/FunctionUnit.h"
+#include "data/InputCheck.h"
 #include "data/RunState.h"
 #include "diners/CollectiveEditUnit.h"
 #include "planning/PlanFile.h"
@@ -239,7 +240,15 @@ void TCollective::Add()
     row.ageBand = Age_cmb->currentText().trimmed();
     row.sex = Sex_cmb->currentText().trimmed();
     row.activity = Activity_cmb->currentText().trimmed();
-    row.persons = TotalPerson_edt->text().trimmed().toInt(); // empty gives 0
+    // Empty gives 0; a text that is no whole number of persons is refused
+    // (the key filter does not see a pasted or loaded text).
+    QString message;
+    if (!input::readWhole(QStringLiteral("进餐人数"), TotalPerson_edt->text(), 0, input::kMaxPersons, &row.persons,
+                          &message)) {
+        prompt::warn(this, message);
+        TotalPerson_edt->setFocus();
+        return;
+    }
     const Result r = addCompositionRow(db(), row);
     if (r.status == Status::Duplicate) {
         prompt::warn(this, r.message);

@@ -1,6 +1,7 @@
 #include "diners/DRIsStandards.h"
 
 #include "data/Csv.h"
+#include "data/InputCheck.h"
 #include "data/NumberFormat.h"
 #include "data/NutrientBlocks.h"
 
@@ -138,6 +139,9 @@ Result checkStandardRow(QSqlDatabase db, const StandardRow &row)
         if (!ok || row.values[i].trimmed().isEmpty())
             return failure(Status::BadNumber,
                            QStringLiteral("“%1”请填写数字，本行未保存。").arg(columnTitle(i)));
+        QString message;
+        if (!input::readNumber(columnTitle(i), row.values[i], 0, input::kMaxNutrient, nullptr, &message))
+            return failure(Status::BadNumber, message + QStringLiteral("本行未保存。"));
     }
     // The three kinds of the row's combination, the row's own from its new values.
     QHash<QString, std::array<double, 27>> kinds;

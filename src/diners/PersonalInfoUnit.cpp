@@ -3,6 +3,7 @@
 #include "data/RunState.h"
 #include "data/DataModule.h"
 #include "data/FunctionUnit.h"
+#include "data/InputCheck.h"
 #include "data/NumberFormat.h"
 #include "planning/PlanFile.h"
 #include "widgets/NumericEdit.h"
@@ -625,6 +626,16 @@ void TPersonalInfo::Accept()
                                             m_state.matrix.text(r, n)));
                 return;
             }
+        }
+    }
+    // Height and weight are kept in the profile as typed: a text that is no
+    // height or weight is refused here, not stored.
+    {
+        QString message;
+        if (!input::readWhole(QStringLiteral("身高[CM]"), High_edt->text(), 0, 300, nullptr, &message)
+            || !input::readNumber(QStringLiteral("体重[KG]"), Weight_edt->text(), 0, 1000, nullptr, &message)) {
+            prompt::warn(this, message);
+            return;
         }
     }
     if (Pre_rdo->isChecked()) {

@@ -211,7 +211,9 @@ bool searchFilter(const QString &text, Filter *out)
 
 QString likeLiteral(const QString &text)
 {
+    // A NUL would end the pattern where SQLite reads it.
     QString s = text;
+    s.remove(QChar(u'\0'));
     s.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
     s.replace(QLatin1Char('%'), QLatin1String("\\%"));
     s.replace(QLatin1Char('_'), QLatin1String("\\_"));

@@ -127,7 +127,6 @@ void TCookBookEdit::buildUi()
     Edible_edt = new NumericEdit(form);
     Edible_edt->setObjectName(QStringLiteral("Edible_edt"));
     Edible_edt->setAllowPoint(false);
-    Edible_edt->setMaxLength(3);
     Edible_edt->setText(QStringLiteral("100"));
     Edible_edt->installEventFilter(this);
     fields->addRow(QStringLiteral("食        部："), Edible_edt);

@@ -2,6 +2,7 @@
 
 #include "data/DataModule.h"
 #include "data/FunctionUnit.h"
+#include "data/InputCheck.h"
 #include "data/NumberFormat.h"
 #include "foods/DishMath.h"
 
@@ -103,10 +104,9 @@ Result readWeight(const QString &text, double &weight)
 {
     if (text.trimmed().isEmpty())
         return failure(Status::EmptyWeight, QStringLiteral("食物重量不能为空!"));
-    bool ok = false;
-    weight = parseNumber(text, &ok);
-    if (!ok || weight < 0)
-        return failure(Status::BadNumber, QObject::tr("“%1”不是有效的重量。").arg(text.trimmed()));
+    QString message;
+    if (!input::readNumber(QStringLiteral("重量"), text, 0, input::kMaxGrams, &weight, &message))
+        return failure(Status::BadNumber, message);
     return succeeded();
 }
 
@@ -419,6 +419,11 @@ Result checkSave(const SaveRequest &req)
         return refuse(QStringLiteral("食部不能为空!"));
     if (req.kindText.trimmed() == chooseCategoryText() || kindNameOf(req.kindText).isEmpty())
         return refuse(QStringLiteral("请正确选择食物种类!"));
+    for (const auto &[field, text] :
+         {std::pair{QStringLiteral("菜肴名称"), name}, std::pair{QStringLiteral("拼音简码"), req.pyjm.trimmed()}}) {
+        if (const QString fault = input::checkName(field, text); !fault.isEmpty())
+            return failure(Status::BadNumber, fault);
+    }
 
     QSqlQuery q(db());
     Result r = req.adding
@@ -431,8 +436,14 @@ Result checkSave(const SaveRequest &req)
     if (q.next())
         return failure(Status::Duplicate, QStringLiteral("该食物已存在!"));
 
-    if (!savedEdible(req.edible))
-        return failure(Status::BadNumber, QObject::tr("食部“%1”不是整数!").arg(req.edible.trimmed()));
+    // A whole, not negative percentage of at most three digits (one above 100
+    // is stored as 100); anything else is refused, naming the field.
+    QString edibleFault;
+    if (!savedEdible(req.edible)
+        || !input::readWhole(QStringLiteral("食部"), req.edible, 0, 999, nullptr, &edibleFault))
+        return failure(Status::BadNumber, edibleFault.isEmpty()
+                                              ? QObject::tr("食部“%1”不是整数!").arg(input::quoted(req.edible.trimmed()))
+                                              : edibleFault);
     WorkTotals totals;
     r = workTotals(totals);
     if (!r.ok())

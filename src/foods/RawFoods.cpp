@@ -1,5 +1,6 @@
 #include "foods/RawFoods.h"
 
+#include "data/InputCheck.h"
 #include "data/NumberFormat.h"
 #include "data/Schema.h"
 
@@ -194,11 +195,11 @@ Result checkValue(const Field &field, const QString &text, QVariant *value)
     bool ok = false;
     const double v = t.toDouble(&ok);
     if (!ok || !std::isfinite(v))
-        return failure(Status::BadNumber, QStringLiteral("“%1”不是数字：%2").arg(plainLabel(field), t));
+        return failure(Status::BadNumber, QStringLiteral("“%1”不是数字：%2").arg(plainLabel(field), input::quoted(t)));
     const double max = maximumFor(field.unit);
     if (v < 0 || v > max)
         return failure(Status::BadNumber, QStringLiteral("“%1”应在 0 到 %2 之间（每100克可食部），现为 %3")
-                                              .arg(plainLabel(field), fmtG(max), t));
+                                              .arg(plainLabel(field), fmtG(max), input::quoted(t)));
     *value = v;
     return succeeded();
 }
@@ -360,6 +361,10 @@ Result createFood(const QString &name, const QString &pyjm, const QString &subGr
     const QString py = pyjm.trimmed().toUpper();
     if (n.isEmpty() || py.isEmpty())
         return failure(Status::EmptyWeight, emptyNameMessage());
+    for (const auto &[field, text] : {std::pair{QStringLiteral("食物名称"), n}, std::pair{QStringLiteral("拼音简码"), py}}) {
+        if (const QString fault = input::checkName(field, text); !fault.isEmpty())
+            return failure(Status::BadNumber, fault);
+    }
     QString err;
     const QStringList groups = subGroupTexts(&err);
     if (!err.isEmpty())

@@ -156,7 +156,7 @@ void TAnalyzeInsert::Accept()
     }
     QString message;
     if (plan::parseWeight(weight, nullptr, &message) != plan::PlanStatus::Ok) {
-        prompt::error(this, message);
+        prompt::warn(this, message);
         Weight_edt->setFocus();
         return;
     }

@@ -1,6 +1,7 @@
 #include "planning/CustomPantry.h"
 
 #include "data/DataModule.h"
+#include "data/InputCheck.h"
 #include "data/NumberFormat.h"
 #include "planning/MealPlan.h"
 #include "planning/PlanDb.h"
@@ -144,10 +145,10 @@ PantryResult setWeight(const QString &identifier, const QString &slot, const QSt
     const QString t = weightText.trimmed();
     QVariant weight; // NULL clears the portion
     if (!t.isEmpty()) {
-        bool ok = false;
-        const double v = parseNumber(t, &ok);
-        if (!ok || !std::isfinite(v) || v < 0)
-            return fail(PantryStatus::BadWeight, QStringLiteral("“%1”不是有效的重量。").arg(t));
+        double v = 0;
+        QString message;
+        if (!input::readNumber(QStringLiteral("重量"), t, 0, input::kMaxGrams, &v, &message))
+            return fail(PantryStatus::BadWeight, message);
         weight = v;
     } else {
         weight = QVariant(QMetaType::fromType<double>());

@@ -1,6 +1,7 @@
 #include "planning/MealPlan.h"
 
 #include "data/DataModule.h"
+#include "data/InputCheck.h"
 #include "data/NumberFormat.h"
 #include "data/Schema.h"
 #include "planning/PlanDb.h"
@@ -262,13 +263,9 @@ PlanStatus parseWeight(const QString &text, double *weight, QString *message)
             *message = emptyWeightMessage();
         return PlanStatus::EmptyWeight;
     }
-    bool ok = false;
-    const double v = parseNumber(t, &ok);
-    if (!ok || v < 0) {
-        if (message)
-            *message = QStringLiteral("“%1”不是有效的重量。").arg(t);
+    double v = 0;
+    if (!input::readNumber(QStringLiteral("重量"), t, 0, input::kMaxGrams, &v, message))
         return PlanStatus::BadNumber;
-    }
     if (weight)
         *weight = v;
     return PlanStatus::Ok;

@@ -8,6 +8,7 @@
 #include "app/AppStart.h"
 #include "app/ButFrameUnit.h"
 #include "app/MainUnit.h"
+#include "data/DataModule.h"
 #include "data/Paths.h"
 
 #include <QAction>
@@ -124,6 +125,7 @@ private slots:
     void mainWindowCommandsOnAForeignFile_data();
     void mainWindowCommandsOnAForeignFile();
     void backupAndSettingsOnAClosedConnection();
+    void workbenchAndBrowserOnAClosedConnection();
 };
 
 void ClosedDatabaseTest::mainWindowCommandsOnAForeignFile_data()
@@ -177,6 +179,9 @@ void ClosedDatabaseTest::mainWindowCommandsOnAForeignFile()
     const auto program = snapshot(env.programDir());
     UrlRecorder urls;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &urls, "open");
+    struct UnsetHandler {
+        ~UnsetHandler() { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+    } unsetHandler;
 
     // Inside the windows that need no database: the settings are closed
     // unchanged; the backup is asked for (it needs the database), the
@@ -261,7 +266,6 @@ void ClosedDatabaseTest::mainWindowCommandsOnAForeignFile()
     QVERIFY(!s->main->isVisible());
     QCOMPARE(snapshot(env.workingDir()), work);
     QCOMPARE(snapshot(env.programDir()), program);
-    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
 }
 
 void ClosedDatabaseTest::backupAndSettingsOnAClosedConnection()
@@ -300,6 +304,58 @@ void ClosedDatabaseTest::backupAndSettingsOnAClosedConnection()
              qPrintable(prompt.texts().join('\n')));
     QVERIFY(!QFileInfo::exists(env.programDir() + "/BackUP/x.bak"));
     QCOMPARE(snapshot(env.workingDir()), work);
+    s->dm->reopen();
+}
+
+void ClosedDatabaseTest::workbenchAndBrowserOnAClosedConnection()
+{
+    // The workbench and the browser stay in the main window; when the
+    // connection closes under them (a restore between its steps, a file
+    // taken away), each of their commands that needs the database says so,
+    // opens nothing and writes nothing.
+    ScriptedPrompt prompt;
+    TestEnv env;
+    auto s = startApplication(env.workingDir(), env.programDir(), true);
+    QVERIFY(QTest::qWaitForWindowExposed(s->main));
+    QVERIFY(s->main->Workbench());
+    s->main->showEmbedded(s->main->Workbench());
+    s->main->FoodComposition();
+    QVERIFY(s->main->Browser());
+    s->dm->closeConnection();
+    prompt.clear();
+    const auto work = snapshot(env.workingDir());
+    const auto program = snapshot(env.programDir());
+
+    ModalWatcher modals;
+    // The browser searches for something.
+    if (auto *search = s->main->Browser()->findChild<QLineEdit *>(QStringLiteral("SearchName_edt")))
+        search->setText(QStringLiteral("米"));
+    int commands = 0;
+    for (QWidget *window : {s->main->Workbench(), s->main->Browser()}) {
+        s->main->showEmbedded(window);
+        for (QAbstractButton *b : window->findChildren<QAbstractButton *>()) {
+            if (!b->isVisibleTo(window) || !b->isEnabled() || b->objectName().isEmpty()
+                || b->objectName() == QLatin1String("ScrollRightButton") || b->objectName() == QLatin1String("ScrollLeftButton"))
+                continue;
+            ++commands;
+            prompt.clear();
+            modals.opened.clear();
+            b->click();
+            QTest::qWait(10);
+            const QString what = b->objectName() + QStringLiteral(": ") + prompt.texts().join(QStringLiteral(" / "));
+            // No window opens, nothing is asked, and whatever is said is that the database is not open.
+            QVERIFY2(modals.opened.isEmpty(), qPrintable(what + " opened " + modals.opened.join(',')));
+            for (const auto &m : prompt.messages)
+                QVERIFY2(m.icon == Prompt::Icon::Error && m.text.contains(QStringLiteral("数据库未打开")), qPrintable(what));
+            QVERIFY2(prompt.fileCaptions.isEmpty(), qPrintable(what + " asked for a file"));
+            // The command buttons say it once.
+            if (b->objectName().endsWith(QLatin1String("_btn")))
+                QVERIFY2(prompt.messages.size() == 1, qPrintable(what));
+        }
+    }
+    QVERIFY(commands >= 25);
+    QCOMPARE(snapshot(env.workingDir()), work);
+    QCOMPARE(snapshot(env.programDir()), program);
     s->dm->reopen();
 }
 

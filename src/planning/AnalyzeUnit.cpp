@@ -1,6 +1,7 @@
 #include "planning/AnalyzeUnit.h"
 
 #include "data/DataModule.h"
+#include "data/Db.h"
 #include "data/NumberFormat.h"
 #include "data/NutrientBlocks.h"
 #include "data/Paths.h"
@@ -556,6 +557,12 @@ void TAnalyze::setCommand(const QString &buttonName, std::function<void(TAnalyze
 
 void TAnalyze::onCommand(const QString &buttonName)
 {
+    // Every command works on the plan in the database: without it nothing is
+    // asked, opened or written, and the user is told why.
+    if (const nqb::Result open = nqb::sql::requireOpen(); !open) {
+        prompt::error(this, open.message);
+        return;
+    }
     if (buttonName == QLatin1String("Del_btn"))
         return Delete();
     if (buttonName == QLatin1String("ClearAll_btn"))

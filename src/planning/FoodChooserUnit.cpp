@@ -1,7 +1,7 @@
 #include "planning/FoodChooserUnit.h"
 
+#include "data/Db.h"
 #include "data/FunctionUnit.h"
-
 #include "data/NumberFormat.h"
 #include "planning/CustomPantry.h"
 #include "planning/CustomPantryFoodUnit.h"
@@ -453,6 +453,11 @@ void TFoodChooser::showMenuRow()
 
 void TFoodChooser::editMenu()
 {
+    // The quantified menus are rows of the database: without it the editor does not open.
+    if (const nqb::Result open = nqb::sql::requireOpen(); !open) {
+        prompt::error(this, open.message);
+        return;
+    }
     if (m_openEditor) {
         m_openEditor(window());
     } else {

@@ -38,6 +38,9 @@
 #include "planning/CustomPantryFoodUnit.h"
 #include "planning/IndividualUnit.h"
 #include "planning/MealPlan.h"
+#include "planning/PlanFile.h"
+#include "planning/PlanFileCommands.h"
+#include "data/Backup.h"
 #include "planning/SurveyResult.h"
 #include "widgets/DataGrid.h"
 #include "widgets/NameListEditor.h"
@@ -198,6 +201,7 @@ Tally g_tally;
 void runTargets(const QString &window, ScriptedPrompt &prompts, const QList<Target> &targets)
 {
     ++g_tally.windows;
+    qInfo("%s: %d fields", qPrintable(window), int(targets.size()));
     for (const Target &t : targets) {
         ++g_tally.fields;
         QList<Case> cases = t.kind == Kind::Name ? nameCases() : numberCases();
@@ -267,6 +271,7 @@ private slots:
     void standardsAndAmendments();
     void nameLists();
     void settings();
+    void fileNames();
     void nulInSearchTexts();
     void quotedTexts();
     void report();
@@ -781,6 +786,70 @@ void BadInputTest::settings()
     runTargets(QStringLiteral("TSystemSet"), prompts, targets);
 }
 
+void BadInputTest::fileNames()
+{
+    // A plan saved through the workbench's command under a file name with
+    // quotes, "%", "_", a backslash and emoji is read back entry for entry;
+    // a name too long for the file system is refused with a message and
+    // leaves nothing behind. The same for a backup.
+    TestEnv env;
+    ScriptedPrompt prompts;
+    const QString food = rawFoodName();
+    QVERIFY(plan::addEntry(plan::lookupFoodByName(food, FoodKind::RawFood), QStringLiteral("MON"),
+                           plan::MealSlot::Breakfast, QStringLiteral("123.5"))
+                .ok());
+    const QString dir = env.workingDir() + QStringLiteral("/plans");
+    QVERIFY(QDir().mkpath(dir));
+    const QStringList percentages(7, QStringLiteral("100"));
+    ++g_tally.windows;
+    g_tally.fields += 2;
+    for (const Case &c : nameCases()) {
+        ++g_tally.cases;
+        const QString path = dir + QLatin1Char('/') + c.text + QStringLiteral(".pan");
+        prompts.clear();
+        prompts.files.enqueue(path);
+        const bool saved = SavePlanCommand(nullptr, percentages, true);
+        const QString where = QStringLiteral("plan file [%1]").arg(QString::fromLatin1(c.name));
+        if (!saved) {
+            ++g_tally.refused;
+            if (prompts.messages.isEmpty())
+                g_tally.failures << where + QStringLiteral(": not saved, and nothing said");
+            if (!QDir(dir).entryList(QDir::Files | QDir::Hidden).isEmpty())
+                g_tally.failures << where + QStringLiteral(": a refused save left ") +
+                                        QDir(dir).entryList(QDir::Files | QDir::Hidden).join(',');
+            continue;
+        }
+        ++g_tally.stored;
+        QVERIFY2(QFileInfo::exists(path), qPrintable(where));
+        QVERIFY2(QFileInfo::exists(planfile::profileCopyPath(path, true)), qPrintable(where));
+        QSqlQuery(db()).exec(QStringLiteral("DELETE FROM NQBNutri_tmp"));
+        const plan::PlanResult loaded = planfile::loadPlan(path, 1);
+        QVERIFY2(loaded.ok(), qPrintable(where + loaded.message));
+        QCOMPARE(scalar(QStringLiteral("SELECT WEIGHT FROM NQBNutri_tmp WHERE FOODNAME = ?"), {food}),
+                 std::optional<QString>(QStringLiteral("123.5")));
+        QFile::remove(path);
+        QFile::remove(planfile::profileCopyPath(path, true));
+    }
+    for (const Case &c : nameCases()) {
+        ++g_tally.cases;
+        const QString path = dir + QLatin1Char('/') + c.text + QStringLiteral(".bak");
+        const backup::Result r = backup::writeBackup(db(), path);
+        const QString where = QStringLiteral("backup file [%1]").arg(QString::fromLatin1(c.name));
+        if (!r.ok) {
+            ++g_tally.refused;
+            if (r.message.isEmpty())
+                g_tally.failures << where + QStringLiteral(": not written, and nothing said");
+            if (!QDir(dir).entryList(QDir::Files | QDir::Hidden).isEmpty())
+                g_tally.failures << where + QStringLiteral(": a refused backup left ") +
+                                        QDir(dir).entryList(QDir::Files | QDir::Hidden).join(',');
+            continue;
+        }
+        ++g_tally.stored;
+        QVERIFY2(backup::checkBackup(path).ok, qPrintable(where));
+        QFile::remove(path);
+    }
+}
+
 void BadInputTest::nulInSearchTexts()
 {
     TestEnv env;
@@ -851,7 +920,7 @@ void BadInputTest::quotedTexts()
 
 void BadInputTest::report()
 {
-    qInfo("bad input: %d windows, %d fields, %d cases (%d refused, %d stored), %d failures", g_tally.windows,
+    qInfo("bad input: %d groups of fields, %d fields, %d cases (%d refused, %d stored), %d failures", g_tally.windows,
           g_tally.fields, g_tally.cases, g_tally.refused, g_tally.stored, int(g_tally.failures.size()));
     for (const QString &f : g_tally.failures)
         qWarning("%s", qPrintable(f));

@@ -353,6 +353,7 @@ void ClosedDatabaseTest::workbenchAndBrowserOnAClosedConnection()
                 QVERIFY2(prompt.messages.size() == 1, qPrintable(what));
         }
     }
+    qInfo("workbench and browser: %d commands walked", commands);
     QVERIFY(commands >= 25);
     QCOMPARE(snapshot(env.workingDir()), work);
     QCOMPARE(snapshot(env.programDir()), program);

@@ -280,6 +280,22 @@ private slots:
         }
     }
 
+    // A folder under a settings file's name is neither moved nor written into.
+    void folderUnderTheNameStays()
+    {
+        for (const Writer &w : kWriters) {
+            TestEnv env(false);
+            QVERIFY(QDir().mkpath(w.path() + QStringLiteral("/inside")));
+            QString notice;
+            const QString error = w.write(QStringLiteral("1"), &notice);
+            QVERIFY2(!error.isEmpty() && error.contains(QStringLiteral("不是普通文件")), qPrintable(error));
+            QVERIFY(QFileInfo(w.path() + QStringLiteral("/inside")).isDir());
+            QVERIFY(!QFileInfo::exists(w.path() + QStringLiteral(".damaged")));
+            QCOMPARE(recoverProgramFiles(env.workingDir()).messages.size(), 1);
+            QVERIFY(QFileInfo(w.path() + QStringLiteral("/inside")).isDir());
+        }
+    }
+
     // A write that fails (here the file size limit of the process, as on a
     // full disk) leaves the file byte for byte as it was, damaged or not, and
     // leaves nothing beside it.

@@ -92,7 +92,13 @@ Recovery recoverProgramFiles(const QString &workingDir)
 
     for (const QString &base : iniFiles) {
         const QString path = program.filePath(base);
-        if (const QString why = ini::fileProblem(path); !why.isEmpty())
+        const QString why = ini::fileProblem(path);
+        if (why.isEmpty())
+            continue;
+        if (!QFileInfo(path).isFile())
+            out.messages << QObject::tr("%1 不是普通文件（%2），程序将使用默认设置，也无法保存设置到这里。")
+                                .arg(QDir::toNativeSeparators(path), why);
+        else
             out.messages << ini::setAside(path, why) + QObject::tr("程序将使用默认设置，下次保存时新建该文件。");
     }
     return out;

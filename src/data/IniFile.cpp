@@ -123,6 +123,9 @@ WriteResult write(const QString &path, const std::function<void(QSettings &)> &c
     };
     const QString damage = fileProblem(path);
     const bool exists = QFileInfo::exists(path);
+    // A folder, pipe or device under the file's name is not the program's to move.
+    if (exists && !QFileInfo(path).isFile())
+        return failed(QObject::tr("%1 不是普通文件。").arg(shown(path)));
 
     // The new content, made in a scratch copy (from nothing when the file is damaged).
     QTemporaryDir scratch;

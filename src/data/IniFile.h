@@ -14,7 +14,8 @@
 // result is readable and then replaces the file in one step. When the write
 // fails, the file is as it was. A damaged file is never written over: it is
 // moved aside to a free "<name>.damaged" name first, and the message saying
-// so is handed back.
+// so is handed back. A folder, pipe or device under the name is left alone
+// and the write fails.
 #include <QByteArray>
 #include <QString>
 #include <QStringList>

@@ -814,16 +814,20 @@ Outcome runKind(Kind kind, const char *label, bool wal, int kills)
         QByteArray got;
         if (!readReport(fd, &got, &out.tempsRemoved, label, 0))
             ++out.failures;
-        double readyAt = 0;
         const double until = nowMs() + 3000;
-        while (nowMs() < until && got.size() < 12) {
+        while (got.isEmpty() && nowMs() < until) {
             if (readSome(fd, &got, until - nowMs()) < 0)
                 break;
-            if (readyAt == 0 && !got.isEmpty())
-                readyAt = nowMs();
         }
-        if (got.size() > 1)
-            perWrite = (nowMs() - readyAt) / double(got.size() - 1);
+        // Counted from the first byte that came after this moment.
+        const double from = nowMs();
+        const qsizetype before = got.size();
+        while (nowMs() < until && got.size() - before < 10) {
+            if (readSome(fd, &got, until - nowMs()) < 0)
+                break;
+        }
+        if (got.size() > before)
+            perWrite = (nowMs() - from) / double(got.size() - before);
         kill(pid, SIGKILL);
         waitFor(pid);
         close(fd);

@@ -17,6 +17,7 @@
 #include "planning/AnalyzeUnit.h"
 #include "planning/IndividualUnit.h"
 #include "data/DataModule.h"
+#include "data/FileRecovery.h"
 #include "data/Paths.h"
 #include "data/RunState.h"
 #include "widgets/Prompt.h"
@@ -148,7 +149,9 @@ std::unique_ptr<AppSession> startApplication(const QString &workingDir, const QS
     s->state = std::make_unique<nqb::RunState>();
     s->main = new TMain(s->state.get());
     registerWindows(s->main, *s->state);
-    // 3. The data module, which opens the database connection.
+    // 3. What an abruptly ended run left behind is put right, then the data
+    // module opens the database connection.
+    const nqb::Recovery recovery = nqb::recoverProgramFiles(workingDir);
     s->dm = std::make_unique<TDM>(workingDir);
     // 4. The add-entry dialog, which lives until the program ends.
     TAnalyzeInsert::createInstance(s->main);
@@ -157,8 +160,12 @@ std::unique_ptr<AppSession> startApplication(const QString &workingDir, const QS
     // 6. The main window is shown, with what became of the database on top of it.
     if (show)
         s->main->show();
+    for (const QString &m : recovery.messages)
+        prompt::warn(s->main, m);
     if (!s->dm->openError().isEmpty())
         prompt::error(s->main, s->dm->openError());
+    else if (s->dm->isReadOnly())
+        prompt::warn(s->main, s->dm->readOnlyNotice());
     else if (!s->dm->creationNotice().isEmpty())
         prompt::info(s->main, s->dm->creationNotice());
     return s;

@@ -134,10 +134,14 @@ void TSystemSet::Accept()
     else if (ThreeToThree_rdo->isChecked())
         pattern = 3;
     // The file first: when it cannot be written the plan is kept.
-    if (const QString error = writeSystemSettings(pattern, Cmp_edt->text(), Tel_edt->text()); !error.isEmpty()) {
+    QString notice;
+    if (const QString error = writeSystemSettings(pattern, Cmp_edt->text(), Tel_edt->text(), &notice);
+        !error.isEmpty()) {
         prompt::error(this, error);
         return;
     }
+    if (!notice.isEmpty())
+        prompt::warn(this, notice);
     QString error;
     if (!nqb::db().isOpen())
         error = nqb::databaseErrorText(QString());

@@ -12,6 +12,10 @@
 namespace {
 TDM *g_instance = nullptr;
 const char *const kConnection = "ACon";
+// How long the checks at opening wait for a lock held by another program,
+// and how long a statement waits afterwards (milliseconds).
+const int kOpenBusyTimeoutMs = 200;
+const int kBusyTimeoutMs = 5000;
 } // namespace
 
 namespace nqb {
@@ -30,6 +34,30 @@ QString databaseErrorText(const QString &providerText)
         return QObject::tr("数据库未打开，无法执行此操作。%1").arg(dm->openError());
     const QString t = providerText.trimmed();
     return t.isEmpty() ? QObject::tr("数据库语句执行失败。") : t;
+}
+
+bool isBusyError(const QSqlError &e)
+{
+    const QString code = e.nativeErrorCode();
+    return code == QLatin1String("5") || code == QLatin1String("6"); // SQLITE_BUSY, SQLITE_LOCKED
+}
+
+bool isReadOnlyError(const QSqlError &e)
+{
+    return e.nativeErrorCode() == QLatin1String("8"); // SQLITE_READONLY
+}
+
+QString databaseReadOnlyReason(const QString &path)
+{
+    const QFileInfo file(path);
+    if (!file.exists())
+        return {};
+    if (!file.isWritable())
+        return QObject::tr("文件不可写");
+    // The journal beside the file is created in its folder.
+    if (!QFileInfo(file.absolutePath()).isWritable())
+        return QObject::tr("所在文件夹 %1 不可写").arg(QDir::toNativeSeparators(file.absolutePath()));
+    return {};
 }
 
 QString createDatabaseFile(const QString &path)
@@ -126,6 +154,13 @@ void TDM::open()
                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName());
     d.close();
     d.setDatabaseName(m_path);
+    // A file or folder that cannot be written is opened read-only, and said so;
+    // the checks wait only briefly for a lock another program holds.
+    const QString readOnlyReason = m_openError.isEmpty() ? nqb::databaseReadOnlyReason(m_path) : QString();
+    m_readOnly = !readOnlyReason.isEmpty();
+    d.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1%2")
+                            .arg(kOpenBusyTimeoutMs)
+                            .arg(m_readOnly ? QStringLiteral(";QSQLITE_OPEN_READONLY") : QString()));
     if (!m_openError.isEmpty()) {
         // Leave the connection closed: every statement then reports that it is not open.
     } else if (!d.open()) {
@@ -135,9 +170,17 @@ void TDM::open()
         // A file that is not a database of this program (or is damaged) fails here.
         if (!q.exec(QStringLiteral("PRAGMA quick_check")) || !q.next()
             || q.value(0).toString() != QLatin1String("ok")) {
-            m_openError = tr("数据库文件 %1 已损坏或不是本程序的数据库：%2")
-                              .arg(QDir::toNativeSeparators(m_path),
-                                   q.lastError().isValid() ? q.lastError().text() : q.value(0).toString());
+            if (nqb::isBusyError(q.lastError()))
+                m_openError = inUseMessage();
+            else if (m_readOnly && q.lastError().isValid())
+                m_openError = tr("数据库文件 %1 是只读的（%2），无法打开：%3")
+                                  .arg(QDir::toNativeSeparators(m_path), readOnlyReason, q.lastError().text());
+            else
+                m_openError = tr("数据库文件 %1 已损坏或不是本程序的数据库：%2")
+                                  .arg(QDir::toNativeSeparators(m_path),
+                                       q.lastError().isValid() ? q.lastError().text() : q.value(0).toString());
+        } else if (const QString lock = probeWriteAccess(d); !lock.isEmpty()) {
+            m_openError = lock;
         } else if (nqb::storedSchemaVersion(d) < 1) {
             m_openError = tr("数据库文件 %1 不是本程序的数据库（缺少版本信息）。").arg(QDir::toNativeSeparators(m_path));
         } else if (nqb::storedSchemaVersion(d) > nqb::kSchemaVersion) {
@@ -145,10 +188,49 @@ void TDM::open()
         } else {
             q.exec(QStringLiteral("PRAGMA foreign_keys=ON"));
         }
-        if (!m_openError.isEmpty())
+        if (!m_openError.isEmpty()) {
             d.close();
+        } else {
+            q.exec(QStringLiteral("PRAGMA busy_timeout=%1").arg(kBusyTimeoutMs));
+            if (m_readOnly)
+                m_readOnlyNotice = tr("数据库文件 %1 是只读的（%2）。程序以只读方式运行：可以查看和计算，"
+                                      "但配餐、菜肴、食物、档案、导入和恢复等对数据库的改动都无法保存。")
+                                       .arg(QDir::toNativeSeparators(m_path), readOnlyReason);
+        }
     }
     m_searchFood = std::make_unique<QSqlQuery>(d);
+}
+
+QString TDM::inUseMessage() const
+{
+    return tr("数据库文件 %1 正被其他程序使用（已被锁定），现在无法打开。请关闭使用它的程序（例如另一个正在运行的本程序）后重新启动。")
+        .arg(QDir::toNativeSeparators(m_path));
+}
+
+// Takes the write lock for a moment: another program holding the database
+// shows here rather than at the first save, and so does a file the system
+// does not let this process write after all (a read-only mount).
+QString TDM::probeWriteAccess(QSqlDatabase &d)
+{
+    if (m_readOnly)
+        return {};
+    QSqlQuery q(d);
+    if (q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        q.exec(QStringLiteral("ROLLBACK"));
+        return {};
+    }
+    if (nqb::isBusyError(q.lastError()))
+        return inUseMessage();
+    if (nqb::isReadOnlyError(q.lastError())) {
+        // Open again read-only, so that nothing tries to write.
+        m_readOnly = true;
+        d.close();
+        d.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1;QSQLITE_OPEN_READONLY").arg(kOpenBusyTimeoutMs));
+        if (!d.open())
+            return tr("无法打开数据库文件 %1：%2").arg(QDir::toNativeSeparators(m_path), d.lastError().text());
+        return {};
+    }
+    return {};
 }
 
 void TDM::closeConnection()
@@ -163,6 +245,8 @@ QString TDM::reopen()
     closeConnection();
     m_openError.clear();
     m_creationNotice.clear();
+    m_readOnlyNotice.clear();
+    m_readOnly = false;
     open();
     return m_openError;
 }

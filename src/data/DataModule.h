@@ -2,6 +2,7 @@
 // The data module: owns the program's one database connection.
 #include <QObject>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 #include <memory>
@@ -28,6 +29,10 @@ public:
     QString openError() const { return m_openError; }
     // Set when the file was missing and was created from the seed: a one-line notice.
     QString creationNotice() const { return m_creationNotice; }
+    // The database file or its folder cannot be written: it is open read-only,
+    // and readOnlyNotice says so and what is not saved.
+    bool isReadOnly() const { return m_readOnly; }
+    QString readOnlyNotice() const { return m_readOnlyNotice; }
 
     // The data module of this run (nullptr before it is created).
     static TDM *instance();
@@ -42,11 +47,15 @@ public:
 
 private:
     void open();
+    QString probeWriteAccess(QSqlDatabase &d);
+    QString inUseMessage() const;
 
     QString m_workingDir;
     QString m_path;
     QString m_openError;
     QString m_creationNotice;
+    QString m_readOnlyNotice;
+    bool m_readOnly = false;
     std::unique_ptr<QSqlQuery> m_searchFood;
 };
 
@@ -59,6 +68,13 @@ QSqlDatabase db();
 // The text to show for a failed statement: the provider's message, or, when
 // the connection never opened, why it could not be opened.
 QString databaseErrorText(const QString &providerText);
+// Whether a statement failed on a lock another program holds (busy, locked),
+// or because the database is read-only.
+bool isBusyError(const QSqlError &e);
+bool isReadOnlyError(const QSqlError &e);
+// Why the existing database file at path cannot be written (the file, or its
+// folder, where the journal goes); empty when it can, or when it is missing.
+QString databaseReadOnlyReason(const QString &path);
 // Creates a complete database file from the bundled seed at path (atomically:
 // built beside it and renamed into place). Returns an empty string or the error.
 QString createDatabaseFile(const QString &path);

@@ -53,9 +53,25 @@ Result requireOpen(const QSqlDatabase &db)
     return failure(Status::DbError, notOpenMessage());
 }
 
+QString readOnlyMessage()
+{
+    const TDM *dm = TDM::instance();
+    return QObject::tr("数据库是只读的，此改动无法保存。%1").arg(dm ? dm->readOnlyNotice() : QString());
+}
+
+QString inUseMessage()
+{
+    return QObject::tr("数据库正被其他程序使用（已被锁定），此操作未完成，数据未改变。请关闭使用它的程序后重试。");
+}
+
 QString errorText(const QSqlQuery &q)
 {
-    return databaseErrorText(q.lastError().text());
+    const QSqlError e = q.lastError();
+    if (isReadOnlyError(e))
+        return readOnlyMessage();
+    if (isBusyError(e))
+        return inUseMessage();
+    return databaseErrorText(e.text());
 }
 
 Result exec(QSqlQuery &q, const QString &sql, const QVariantList &binds, const QString &what)
@@ -101,6 +117,10 @@ WriteScope::WriteScope(QSqlDatabase db)
     m_status = requireOpen(m_db);
     if (!m_status.ok())
         return;
+    if (const TDM *dm = TDM::instance(); dm && dm->isReadOnly() && m_db.connectionName() == TDM::connectionName()) {
+        m_status = failure(Status::DbError, readOnlyMessage());
+        return;
+    }
     // Every scope has a savepoint of its own name, so scopes nest freely; the
     // outermost one opens the transaction.
     m_name = QStringLiteral("nqb_scope_%1").arg(++g_scopeCounter);

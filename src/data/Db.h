@@ -51,6 +51,11 @@ bool isOpen(const QSqlDatabase &db = connection());
 // never empty, names the reason the file could not be opened when known.
 QString notOpenMessage();
 
+// The message for a write while the database is open read-only (it names the
+// reason), and for one that met a lock another program holds.
+QString readOnlyMessage();
+QString inUseMessage();
+
 // Ok when the database is open; otherwise DbError with notOpenMessage().
 Result requireOpen(const QSqlDatabase &db = connection());
 
@@ -69,7 +74,9 @@ bool report(const Result &r, QString *error);
 bool exec(QSqlQuery &q, const QString &sql, const QVariantList &binds, QString *error,
           const QString &what = {});
 
-// A group of writes that is stored whole or not at all. Scopes nest: one
+// A group of writes that is stored whole or not at all. On the program's
+// connection while the database is read-only it does not open (status:
+// readOnlyMessage()). Scopes nest: one
 // opened while another is open on the same connection becomes a savepoint
 // inside it, and rolling back the inner one leaves the outer one's writes.
 // Destroying a scope that was not committed rolls its writes back.

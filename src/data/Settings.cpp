@@ -1,5 +1,6 @@
 #include "data/Settings.h"
 
+#include "data/IniFile.h"
 #include "data/Paths.h"
 
 #include <QDir>
@@ -61,30 +62,29 @@ int readSettingsInt(const QString &key, int defaultValue)
     return ok ? n : defaultValue;
 }
 
-QString writeSettingsValues(const QList<QPair<QString, QVariant>> &values)
+QString writeSettingsValues(const QList<QPair<QString, QVariant>> &values, QString *notice)
 {
     const QString path = settingsFilePath();
-    QSettings::Status status = QSettings::NoError;
-    {
-        QSettings s(path, QSettings::IniFormat);
-        for (const auto &kv : values)
-            s.setValue(fullKey(kv.first), kv.second);
-        s.sync();
-        status = s.status();
-    }
-    if (status == QSettings::NoError && QFileInfo::exists(path))
-        return {};
-    return QObject::tr("无法写入设置文件 %1").arg(QDir::toNativeSeparators(path));
+    const ini::WriteResult r = ini::write(
+        path,
+        [&](QSettings &s) {
+            for (const auto &kv : values)
+                s.setValue(fullKey(kv.first), kv.second);
+        },
+        QObject::tr("无法写入设置文件 %1").arg(QDir::toNativeSeparators(path)));
+    if (notice)
+        *notice = r.notice;
+    return r.error;
 }
 
-QString writeSettingsValue(const QString &key, const QVariant &value)
+QString writeSettingsValue(const QString &key, const QVariant &value, QString *notice)
 {
-    return writeSettingsValues({{key, value}});
+    return writeSettingsValues({{key, value}}, notice);
 }
 
-QString writeMealPattern(int pattern)
+QString writeMealPattern(int pattern, QString *notice)
 {
-    return writeSettingsValue(QString::fromLatin1(kMealPatternKey), pattern);
+    return writeSettingsValue(QString::fromLatin1(kMealPatternKey), pattern, notice);
 }
 
 } // namespace nqb

@@ -28,9 +28,11 @@ int readSettingsInt(const QString &key, int defaultValue);
 
 // Write Config/<key> = value (several keys in one go for writeSettingsValues).
 // The file is replaced atomically. Returns an empty string on success, or a
-// message naming the file that could not be written.
-QString writeSettingsValue(const QString &key, const QVariant &value);
-QString writeSettingsValues(const QList<QPair<QString, QVariant>> &values);
-QString writeMealPattern(int pattern);
+// message naming the file that could not be written (the file is then as it
+// was). A file that cannot be read is moved aside first (see data/IniFile.h);
+// *notice then gets the message saying where it went.
+QString writeSettingsValue(const QString &key, const QVariant &value, QString *notice = nullptr);
+QString writeSettingsValues(const QList<QPair<QString, QVariant>> &values, QString *notice = nullptr);
+QString writeMealPattern(int pattern, QString *notice = nullptr);
 
 } // namespace nqb

@@ -27,14 +27,14 @@ SystemSettings readSystemSettings()
     return s;
 }
 
-QString writeSystemSettings(std::optional<int> pattern, const QString &company, const QString &tel)
+QString writeSystemSettings(std::optional<int> pattern, const QString &company, const QString &tel, QString *notice)
 {
     QList<QPair<QString, QVariant>> values;
     if (pattern)
         values.append({QString::fromLatin1(kMealPatternKey), *pattern});
     values.append({QString::fromLatin1(kCompanyKey), company.trimmed()});
     values.append({QString::fromLatin1(kTelKey), tel.trimmed()});
-    return writeSettingsValues(values);
+    return writeSettingsValues(values, notice);
 }
 
 } // namespace nqb

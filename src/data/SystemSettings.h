@@ -21,7 +21,9 @@ SystemSettings readSystemSettings();
 
 // Writes CmpInfo and Tel (trimmed) and, when pattern has a value, IsThreeTwo;
 // without a value the stored pattern stays as it is (an unknown 5 stays 5).
-// Returns an empty string or the message naming the file that could not be written.
-QString writeSystemSettings(std::optional<int> pattern, const QString &company, const QString &tel);
+// Returns an empty string or the message naming the file that could not be
+// written; *notice as for writeSettingsValues.
+QString writeSystemSettings(std::optional<int> pattern, const QString &company, const QString &tel,
+                            QString *notice = nullptr);
 
 } // namespace nqb

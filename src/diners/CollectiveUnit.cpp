@@ -337,11 +337,14 @@ void TCollective::Accept()
     if (!warnings.isEmpty())
         return;
 
-    QString err = writeGroupProfile(groupProfilePath(), m_rows, m);
+    QString notice;
+    QString err = writeGroupProfile(groupProfilePath(), m_rows, m, &notice);
     if (!err.isEmpty()) {
         prompt::error(this, err);
         return;
     }
+    if (!notice.isEmpty())
+        prompt::warn(this, notice);
     err = writeRequirementRows(db(), m);
     if (!err.isEmpty()) {
         prompt::error(this, err);

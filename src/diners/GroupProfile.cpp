@@ -1,5 +1,6 @@
 #include "diners/GroupProfile.h"
 
+#include "data/IniFile.h"
 #include "data/NumberFormat.h"
 #include "data/Paths.h"
 
@@ -207,44 +208,31 @@ bool isGroupProfileFile(const QString &path, QString *why)
     return true;
 }
 
-QString writeGroupProfile(const QString &path, const QList<DinerGroupRow> &rows, const RequirementMatrix &matrix)
+QString writeGroupProfile(const QString &path, const QList<DinerGroupRow> &rows, const RequirementMatrix &matrix,
+                          QString *notice)
 {
-    const QString shown = QDir::toNativeSeparators(path);
-    const QString failed = QStringLiteral("无法写入集体资料文件 %1").arg(shown);
-    // The new content is put together in a scratch copy (keeping the sections
-    // this file does not own) and then replaces the file in one step.
-    QTemporaryDir scratch;
-    if (!scratch.isValid())
-        return failed;
-    const QString work = scratch.filePath(QStringLiteral("Collective.ini"));
-    if (QFileInfo::exists(path) && !QFile::copy(path, work))
-        return failed;
-    {
-        QSettings s(work, QSettings::IniFormat);
-        for (const char *group : {"TOTALNUM", "AGETEXT", "ACTIVITY", "SEX", "TOTALPERSON", "RNI", "EAR", "UL"})
-            s.remove(QString::fromLatin1(group));
-        s.setValue(QStringLiteral("TOTALNUM/Total"), QString::number(rows.size()));
-        for (int i = 0; i < rows.size(); ++i) {
-            const DinerGroupRow row = trimmed(rows[i]);
-            s.setValue(QStringLiteral("AGETEXT/%1").arg(i), row.ageBand);
-            s.setValue(QStringLiteral("ACTIVITY/%1").arg(i), row.activity);
-            s.setValue(QStringLiteral("SEX/%1").arg(i), row.sex);
-            s.setValue(QStringLiteral("TOTALPERSON/%1").arg(i), QString::number(row.persons));
-        }
-        for (int r = 0; r < kRequirementRows; ++r)
-            for (int n = 0; n < kRequirementCount; ++n)
-                s.setValue(QStringLiteral("%1/%2").arg(requirementRowKind(r)).arg(n), fmtG(matrix.value(r, n)));
-        s.sync();
-        if (s.status() != QSettings::NoError)
-            return failed;
-    }
-    QFile in(work);
-    if (!in.open(QIODevice::ReadOnly))
-        return failed;
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(in.readAll()) < 0 || !out.commit())
-        return failed;
-    return {};
+    // The sections this file does not own (Quotiety) stay.
+    const ini::WriteResult w = ini::write(
+        path,
+        [&](QSettings &s) {
+            for (const char *group : {"TOTALNUM", "AGETEXT", "ACTIVITY", "SEX", "TOTALPERSON", "RNI", "EAR", "UL"})
+                s.remove(QString::fromLatin1(group));
+            s.setValue(QStringLiteral("TOTALNUM/Total"), QString::number(rows.size()));
+            for (int i = 0; i < rows.size(); ++i) {
+                const DinerGroupRow row = trimmed(rows[i]);
+                s.setValue(QStringLiteral("AGETEXT/%1").arg(i), row.ageBand);
+                s.setValue(QStringLiteral("ACTIVITY/%1").arg(i), row.activity);
+                s.setValue(QStringLiteral("SEX/%1").arg(i), row.sex);
+                s.setValue(QStringLiteral("TOTALPERSON/%1").arg(i), QString::number(row.persons));
+            }
+            for (int r = 0; r < kRequirementRows; ++r)
+                for (int n = 0; n < kRequirementCount; ++n)
+                    s.setValue(QStringLiteral("%1/%2").arg(requirementRowKind(r)).arg(n), fmtG(matrix.value(r, n)));
+        },
+        QStringLiteral("无法写入集体资料文件 %1").arg(QDir::toNativeSeparators(path)));
+    if (notice)
+        *notice = w.notice;
+    return w.error;
 }
 
 } // namespace nqb

@@ -73,7 +73,10 @@ bool readGroupProfile(const QString &path, GroupProfileData &out);
 bool isGroupProfileFile(const QString &path, QString *why = nullptr);
 
 // Writes the composition and the matrix, replacing the file atomically; the
-// file's other sections (Quotiety) stay. Returns "" or a message naming the file.
-QString writeGroupProfile(const QString &path, const QList<DinerGroupRow> &rows, const RequirementMatrix &matrix);
+// file's other sections (Quotiety) stay. Returns "" or a message naming the
+// file (which is then as it was); a file that cannot be read is moved aside
+// first and *notice says where (data/IniFile.h).
+QString writeGroupProfile(const QString &path, const QList<DinerGroupRow> &rows, const RequirementMatrix &matrix,
+                          QString *notice = nullptr);
 
 } // namespace nqb

@@ -661,11 +661,14 @@ void TPersonalInfo::Accept()
         prompt::error(this, databaseErrorText(err));
         return;
     }
-    err = writePersonalProfile(personalProfilePath(), profileData(), m_state.matrix);
+    QString notice;
+    err = writePersonalProfile(personalProfilePath(), profileData(), m_state.matrix, &notice);
     if (!err.isEmpty()) {
         prompt::error(this, err);
         return;
     }
+    if (!notice.isEmpty())
+        prompt::warn(this, notice);
 
     if (m_surveyMode) {
         hide();

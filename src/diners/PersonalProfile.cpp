@@ -1,5 +1,6 @@
 #include "diners/PersonalProfile.h"
 
+#include "data/IniFile.h"
 #include "data/NumberFormat.h"
 #include "data/Paths.h"
 
@@ -73,31 +74,35 @@ bool readPersonalProfile(const QString &path, PersonalProfileData &p, Requiremen
     return true;
 }
 
-QString writePersonalProfile(const QString &path, const PersonalProfileData &p, const RequirementMatrix &matrix)
+QString writePersonalProfile(const QString &path, const PersonalProfileData &p, const RequirementMatrix &matrix,
+                             QString *notice)
 {
-    QSettings s(path, QSettings::IniFormat);
-    for (int r = 0; r < kRequirementRows; ++r) {
-        for (int n = 0; n < kRequirementCount; ++n)
-            s.setValue(QStringLiteral("%1/%2").arg(requirementRowKind(r)).arg(n), fmtG(matrix.value(r, n)));
-    }
-    s.beginGroup(QLatin1String(kSection));
-    s.setValue(QStringLiteral("Sex"), flag(p.male));
-    s.setValue(QStringLiteral("Age"), p.ageBand);
-    s.setValue(QStringLiteral("High"), p.height);
-    s.setValue(QStringLiteral("Weight"), p.weight);
-    s.setValue(QStringLiteral("Act"), p.activity);
-    s.setValue(QStringLiteral("Dietry"), p.dietKind);
-    s.setValue(QStringLiteral("IsPer"), flag(p.standardBasis));
-    s.setValue(QStringLiteral("PregnantFir"), flag(p.pregnantFir));
-    s.setValue(QStringLiteral("PregnantMid"), flag(p.pregnantMid));
-    s.setValue(QStringLiteral("PregnantLast"), flag(p.pregnantLast));
-    s.setValue(QStringLiteral("PregnantBaby"), flag(p.pregnantBaby));
-    s.setValue(QStringLiteral("MatrixNo"), flag(p.formulaFeeding));
-    s.endGroup();
-    s.sync();
-    if (s.status() != QSettings::NoError)
-        return QObject::tr("无法写入个人资料文件 %1").arg(path);
-    return {};
+    const ini::WriteResult w = ini::write(
+        path,
+        [&](QSettings &s) {
+            for (int r = 0; r < kRequirementRows; ++r) {
+                for (int n = 0; n < kRequirementCount; ++n)
+                    s.setValue(QStringLiteral("%1/%2").arg(requirementRowKind(r)).arg(n), fmtG(matrix.value(r, n)));
+            }
+            s.beginGroup(QLatin1String(kSection));
+            s.setValue(QStringLiteral("Sex"), flag(p.male));
+            s.setValue(QStringLiteral("Age"), p.ageBand);
+            s.setValue(QStringLiteral("High"), p.height);
+            s.setValue(QStringLiteral("Weight"), p.weight);
+            s.setValue(QStringLiteral("Act"), p.activity);
+            s.setValue(QStringLiteral("Dietry"), p.dietKind);
+            s.setValue(QStringLiteral("IsPer"), flag(p.standardBasis));
+            s.setValue(QStringLiteral("PregnantFir"), flag(p.pregnantFir));
+            s.setValue(QStringLiteral("PregnantMid"), flag(p.pregnantMid));
+            s.setValue(QStringLiteral("PregnantLast"), flag(p.pregnantLast));
+            s.setValue(QStringLiteral("PregnantBaby"), flag(p.pregnantBaby));
+            s.setValue(QStringLiteral("MatrixNo"), flag(p.formulaFeeding));
+            s.endGroup();
+        },
+        QObject::tr("无法写入个人资料文件 %1").arg(path));
+    if (notice)
+        *notice = w.notice;
+    return w.error;
 }
 
 std::optional<double> bodyMassIndex(const QString &heightText, const QString &weightText)

@@ -33,9 +33,10 @@ bool readPersonalProfile(const QString &path, PersonalProfileData &profile, Requ
 // Writes the matrix (sections RNI, EAR, UL, keys "0" … "25", general number
 // format) and section personalInfo, keeping the file's other sections (the
 // daily percentages). The file is replaced atomically. Returns an empty string
-// or a message naming the file.
+// or a message naming the file (which is then as it was); a file that cannot
+// be read is moved aside first and *notice says where (data/IniFile.h).
 QString writePersonalProfile(const QString &path, const PersonalProfileData &profile,
-                             const RequirementMatrix &matrix);
+                             const RequirementMatrix &matrix, QString *notice = nullptr);
 
 // Body-mass index from the height (cm) and weight (kg) texts, rounded to one
 // decimal (ties to even). No value when either text is empty, not a number, or

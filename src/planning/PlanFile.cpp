@@ -1,6 +1,7 @@
 #include "planning/PlanFile.h"
 
 #include "data/DataModule.h"
+#include "data/IniFile.h"
 #include "data/Paths.h"
 #include "data/Schema.h"
 #include "planning/PlanDb.h"
@@ -258,17 +259,20 @@ QString profileFilePath(bool individual)
 
 PlanResult writeQuotiety(const QString &profilePath, const std::array<int, 7> &percentages)
 {
-    QSettings s(profilePath, QSettings::IniFormat);
-    if (s.status() != QSettings::NoError)
-        return failure(PlanStatus::FileError, QStringLiteral("无法读取文件“%1”。").arg(shown(profilePath)));
-    s.beginGroup(QStringLiteral("Quotiety"));
-    for (int i = 0; i < 7; ++i)
-        s.setValue(QString::number(i), percentages[i]);
-    s.endGroup();
-    s.sync();
-    if (s.status() != QSettings::NoError || !QFileInfo::exists(profilePath))
-        return failure(PlanStatus::FileError, QStringLiteral("无法写入文件“%1”。").arg(shown(profilePath)));
-    return {};
+    const ini::WriteResult w = ini::write(
+        profilePath,
+        [&](QSettings &s) {
+            s.beginGroup(QStringLiteral("Quotiety"));
+            for (int i = 0; i < 7; ++i)
+                s.setValue(QString::number(i), percentages[i]);
+            s.endGroup();
+        },
+        QStringLiteral("无法写入文件“%1”。").arg(shown(profilePath)));
+    if (!w.ok())
+        return failure(PlanStatus::FileError, w.error);
+    PlanResult r;
+    r.message = w.notice; // a damaged file moved aside: said, though the write succeeded
+    return r;
 }
 
 PlanResult writeQuotiety(const QString &profilePath, const QStringList &percentageTexts)

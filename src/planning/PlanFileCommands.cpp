@@ -32,6 +32,8 @@ bool SavePlanCommand(QWidget *parent, const QStringList &percentages, bool indiv
     const plan::PlanResult quotiety = planfile::writeQuotiety(profile, percentages);
     if (!quotiety.ok())
         prompt::error(parent, quotiety.message);
+    else if (!quotiety.message.isEmpty())
+        prompt::warn(parent, quotiety.message);
 
     QString path = Prompt::current().saveFile(parent, QStringLiteral("保存配餐记录"), QString(),
                                               planfile::planFileFilter(), planfile::planFileSuffix());

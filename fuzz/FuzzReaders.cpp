@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -92,8 +93,13 @@ Outcome runIni(const QByteArray &bytes)
     if (!fault.isEmpty() && doc.size() != 0)
         broken("ini", QStringLiteral("refused but kept %1 keys").arg(doc.size()));
     if (fault.isEmpty()) {
-        // A file read whole reads as QSettings reads it, key for key.
-        QSettings s(scratchFile(QStringLiteral("f.ini"), bytes), QSettings::IniFormat);
+        // A file read whole reads as QSettings reads it, key for key. Each
+        // input gets a file name of its own: QSettings keeps what it read of a
+        // file and takes it again for a file of the same name, size and time.
+        static quint64 serial = 0;
+        const QString path = scratchFile(QStringLiteral("f%1.ini").arg(++serial), bytes);
+        const auto removeFile = qScopeGuard([&path] { QFile::remove(path); });
+        QSettings s(path, QSettings::IniFormat);
         const QStringList sections = doc.sections();
         for (const QString &section : sections) {
             s.beginGroup(section);

@@ -222,6 +222,10 @@ QString parse(const QByteArray &bytes, Document *out)
     const QString text = utf8.decode(data);
     if (utf8.hasError())
         return QStringLiteral("不是 UTF-8 编码的文本");
+    // A byte-order mark anywhere but at the start: QSettings drops some of
+    // them and keeps others, so such a value would not read the same there.
+    if (const qsizetype mark = text.indexOf(QChar(0xFEFF)); mark >= 0)
+        return lineFault(text.left(mark).count(QLatin1Char('\n')) + 1, QStringLiteral("含有字节顺序标记（U+FEFF）"));
 
     Document doc;
     QString section; // "" or "name/"

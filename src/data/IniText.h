@@ -9,7 +9,7 @@
 //
 // Unlike QSettings, which skips what it cannot read and carries on, a file is
 // read whole or refused with the line and the fault: bytes that are no UTF-8
-// text, a NUL, a line that is neither section, key nor comment, an unclosed
+// text, a NUL, a byte-order mark after the start, a line that is neither section, key nor comment, an unclosed
 // quote or section, an empty key, or a value holding a lone surrogate.
 #include <QByteArray>
 #include <QHash>

@@ -387,6 +387,7 @@ void UserFilesTest::damagedIniFilesAreRefused()
         {"continued line", "[Config]\nCmpInfo=abc\\\ndef\n"},
         {"lone surrogate", "[Config]\nCmpInfo=a\\xd800z\n"},
         {"empty key", "[Config]\n=2\n"},
+        {"text after a section", "[a] \"\nx=1\n\"\n"},
         {"inner byte-order mark", "[RNI]\n21=\xEF\xBB\xBF" "211.5\n"},
     };
     for (const auto &[what, bytes] : cases) {

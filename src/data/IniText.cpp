@@ -252,6 +252,12 @@ QString parse(const QByteArray &bytes, Document *out)
             const qsizetype close = line.indexOf(QLatin1Char(']'));
             if (close < 0)
                 return lineFault(lineNo, QStringLiteral("节名缺少“]”"));
+            // Nothing but a comment may follow; a quote there would make
+            // QSettings read the following lines as part of this one.
+            const QString rest = line.mid(close + 1).trimmed();
+            if (line.left(close).contains(QLatin1Char('"'))
+                || (!rest.isEmpty() && !rest.startsWith(QLatin1Char(';'))))
+                return lineFault(lineNo, QStringLiteral("节名行在“]”后还有内容"));
             QString name = unescapedKey(line.mid(1, close - 1).trimmed());
             if (hasLoneSurrogate(name))
                 return lineFault(lineNo, QStringLiteral("节名含有半个代理对"));

@@ -60,7 +60,7 @@ void fillWeek()
                               123456789.123456789, 2.2250738585072014e-308, 0.0};
     const QStringList names = {QStringLiteral("Joe's \"鸡汤\""), QStringLiteral("米饭, 蒸"),
                                QStringLiteral("两行\n名称"), QStringLiteral("反斜杠\\ 与 \t 制表"),
-                               QStringLiteral(""), QStringLiteral("普通")};
+                               QStringLiteral("空"), QStringLiteral("普通")};
     int n = 0;
     for (int d = 0; d < plan::kWeekdayCount; ++d) {
         for (const auto &s : plan::mealSlots()) {
@@ -69,7 +69,7 @@ void fillWeek()
             row << (n % 5 == 4 ? QVariant(QMetaType::fromType<QString>()) : QVariant(QStringLiteral("99-1-%1").arg(n, 3, 10, QLatin1Char('0'))));
             row << names[n % names.size()];
             row << plan::weekdayCode(d) << QString::fromUtf8(s.name);
-            row << (n % 7 == 3 ? QVariant(QMetaType::fromType<double>()) : QVariant(0.1 * n + 0.2));
+            row << (n % 7 == 3 ? 0.0 : 0.1 * n + 0.2);
             row << double(50 + n);
             for (int c = 0; c < kCompositionCount; ++c) {
                 const int k = (n + c) % 11;

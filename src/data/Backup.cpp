@@ -3,6 +3,7 @@
 
 #include "data/Paths.h"
 #include "data/Schema.h"
+#include "data/UserFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -226,8 +227,11 @@ Result checkBackup(const QString &path)
     if (path.trimmed().isEmpty())
         return fail(QObject::tr("请先选择要恢复的备份文件。"));
     const QFileInfo fi(path);
-    if (!fi.exists() || !fi.isFile())
+    if (!fi.exists())
         return fail(QObject::tr("备份文件 %1 不存在。").arg(native(path)));
+    // A pipe or device is refused before SQLite or the header check opens it.
+    if (const QString why = userfile::check(path, userfile::Kind::Backup); !why.isEmpty())
+        return fail(QObject::tr("无法用 %1 恢复：%2").arg(native(path), why));
     if (const QString p = headerProblem(path); !p.isEmpty())
         return fail(QObject::tr("无法用 %1 恢复：%2").arg(native(path), p));
     SideConnection c(path, true);

@@ -1,7 +1,9 @@
 #include "data/Settings.h"
 
 #include "data/IniFile.h"
+#include "data/IniText.h"
 #include "data/Paths.h"
+#include "data/UserFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -25,8 +27,13 @@ QVariant readValue(const QString &key)
     const QString path = settingsFilePath();
     if (!QFileInfo::exists(path))
         return {};
-    QSettings s(path, QSettings::IniFormat);
-    return s.value(fullKey(key));
+    // A file that is no regular file, too large or not readable whole counts
+    // as missing: every key takes its default.
+    QByteArray bytes;
+    ini::Document doc;
+    if (!userfile::read(path, userfile::Kind::Settings, &bytes).isEmpty() || !ini::parse(bytes, &doc).isEmpty())
+        return {};
+    return doc.value(fullKey(key));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "data/NumberFormat.h"
 #include "data/NutrientBlocks.h"
+#include "data/UserFile.h"
 #include "diners/Requirements.h"
 
 #include <QDir>
@@ -14,6 +15,8 @@
 #include <QSet>
 #include <QSqlQuery>
 #include <cmath>
+#include <iterator>
+#include <map>
 #include <utility>
 
 namespace nqb {
@@ -156,15 +159,26 @@ Result writeSpecialDrisFile(const QString &path, const SpecialDrisData &data)
 Result readSpecialDrisFile(const QString &path, SpecialDrisData &out)
 {
     out = {};
-    const QString name = QDir::toNativeSeparators(path);
-    auto bad = [&name](const QString &why) {
-        return failure(Status::FileError, QStringLiteral("文件 %1 不是可导入的特殊人群DRIs数据：%2").arg(name, why));
+    QByteArray bytes;
+    if (const QString why = userfile::read(path, userfile::Kind::Dris, &bytes); !why.isEmpty())
+        return failure(Status::FileError, why);
+    Result r = parseSpecialDris(bytes, out);
+    if (!r)
+        r.message = QStringLiteral("文件 %1 不是可导入的特殊人群DRIs数据：%2").arg(QDir::toNativeSeparators(path), r.message);
+    return r;
+}
+
+Result parseSpecialDris(const QByteArray &bytes, SpecialDrisData &out)
+{
+    out = {};
+    auto bad = [&out](const QString &why) {
+        out = {};
+        return failure(Status::FileError, why);
     };
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return failure(Status::FileError, QStringLiteral("无法读取文件 %1：%2").arg(name, f.errorString()));
+    if (const QString problem = userfile::jsonTextProblem(bytes); !problem.isEmpty())
+        return bad(problem);
     QJsonParseError pe;
-    const QJsonDocument doc = QJsonDocument::fromJson(f.readAll(), &pe);
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &pe);
     if (pe.error != QJsonParseError::NoError || !doc.isObject())
         return bad(QStringLiteral("文件已损坏或不是本程序导出的文件"));
     const QJsonObject root = doc.object();
@@ -192,6 +206,7 @@ Result readSpecialDrisFile(const QString &path, SpecialDrisData &out)
     const QJsonValue amendments = root.value(QStringLiteral("amendments"));
     if (!amendments.isArray())
         return bad(QStringLiteral("缺少修订数据"));
+    QHash<QString, std::map<double, double>> byTarget;
     int n = 0;
     for (const QJsonValue &v : amendments.toArray()) {
         ++n;
@@ -232,11 +247,18 @@ Result readSpecialDrisFile(const QString &path, SpecialDrisData &out)
             return bad(where + QStringLiteral("的年龄范围无效"));
         if (!(a.ear.toDouble() <= a.rni.toDouble() && a.rni.toDouble() < a.ul.toDouble()))
             return bad(where + QStringLiteral("不满足 下限 ≤ 标准 < 上限"));
-        for (const Amendment &b : out.amendments) {
-            if (b.kind == a.kind && b.element == a.element && b.sex == a.sex &&
-                ageRangesOverlap(a.yearFir, a.yearLast, b.yearFir, b.yearLast))
-                return bad(where + QStringLiteral("的年龄阶段与前面的修订重复"));
-        }
+        // Only amendments of the same kind, element and sex can overlap; their
+        // ranges so far (none overlapping) are kept by lower bound, so a range
+        // is compared with its two neighbours only, not with the whole file.
+        std::map<double, double> &ranges = byTarget[QStringList{a.kind, a.element, a.sex}.join(QChar(0x1f))];
+        const auto next = ranges.lower_bound(a.yearFir);
+        const bool overlapsNext =
+            next != ranges.end() && ageRangesOverlap(a.yearFir, a.yearLast, next->first, next->second);
+        const bool overlapsPrevious = next != ranges.begin()
+            && ageRangesOverlap(a.yearFir, a.yearLast, std::prev(next)->first, std::prev(next)->second);
+        if (overlapsNext || overlapsPrevious)
+            return bad(where + QStringLiteral("的年龄阶段与前面的修订重复"));
+        ranges.emplace(a.yearFir, a.yearLast);
         out.amendments << a;
     }
 

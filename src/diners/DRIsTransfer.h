@@ -55,7 +55,12 @@ Result writeSpecialDrisFile(const QString &path, const SpecialDrisData &data);
 // version, every field's type, known elements and sexes, EAR ≤ RNI < UL,
 // amendments of listed kinds without overlapping ranges. FileError naming the
 // file and the fault otherwise.
+// Anything but a regular file and a file over userfile::Kind::Dris's limit is
+// refused unread.
 Result readSpecialDrisFile(const QString &path, SpecialDrisData &out);
+// The same checks on the bytes of a file; the message gives the fault only.
+// On failure out is empty.
+Result parseSpecialDris(const QByteArray &bytes, SpecialDrisData &out);
 
 // What an import would change.
 struct SpecialDrisPreview {

@@ -2,7 +2,9 @@
 
 #include "data/IniFile.h"
 #include "data/NumberFormat.h"
+#include "data/IniText.h"
 #include "data/Paths.h"
+#include "data/UserFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,13 +21,23 @@ namespace {
 
 const QString kComposition = QStringLiteral("DinerPerson_tmp");
 
-QString settingText(const QSettings &s, const QString &key)
+// A value with a comma comes back as a list; join it again.
+QString settingText(const ini::Document &s, const QString &key)
 {
-    const QVariant v = s.value(key);
-    // A value with a comma comes back as a list; join it again.
-    if (v.typeId() == QMetaType::QStringList)
-        return v.toStringList().join(QLatin1Char(','));
-    return v.toString();
+    return s.text(key);
+}
+
+// Reads the file as bytes and parses it; the fault naming the file, or empty.
+QString readIni(const QString &path, ini::Document *doc)
+{
+    QByteArray bytes;
+    QString fault = userfile::read(path, userfile::Kind::Profile, &bytes);
+    if (fault.isEmpty()) {
+        fault = ini::parse(bytes, doc);
+        if (!fault.isEmpty())
+            fault = QStringLiteral("集体资料文件 %1 无法读取：%2").arg(QDir::toNativeSeparators(path), fault);
+    }
+    return fault;
 }
 
 DinerGroupRow trimmed(const DinerGroupRow &r)
@@ -154,16 +166,20 @@ QString computeGroupRequirements(QSqlDatabase db, const QList<DinerGroupRow> &ro
     return {};
 }
 
-bool readGroupProfile(const QString &path, GroupProfileData &out)
+QString parseGroupProfile(const QByteArray &bytes, GroupProfileData &out)
 {
     out = {};
-    const QFileInfo info(path);
-    if (!info.exists() || !info.isFile())
-        return false;
-    QSettings s(path, QSettings::IniFormat);
+    ini::Document s;
+    if (QString fault = ini::parse(bytes, &s); !fault.isEmpty())
+        return fault;
     bool ok = false;
     const int total = settingText(s, QStringLiteral("TOTALNUM/Total")).trimmed().toInt(&ok);
     const int n = ok ? total : (s.contains(QStringLiteral("TOTALNUM/Total")) ? 0 : 1);
+    // No more rows than the file can name: a count far beyond its keys is a
+    // damaged file, not a reason to look up a billion keys.
+    if (n > kMaxGroupRows)
+        return QStringLiteral("TOTALNUM/Total 为 %1，超过 %2 行的上限").arg(n).arg(kMaxGroupRows);
+    GroupProfileData read;
     for (int i = 0; i < n; ++i) {
         DinerGroupRow row;
         row.ageBand = settingText(s, QStringLiteral("AGETEXT/%1").arg(i)).trimmed();
@@ -175,32 +191,58 @@ bool readGroupProfile(const QString &path, GroupProfileData &out)
         if (row.ageBand.isEmpty() || row.sex.isEmpty() || row.activity.isEmpty())
             continue;
         bool repeated = false;
-        for (const auto &r : out.rows)
+        for (const auto &r : read.rows)
             repeated = repeated || r.sameCombination(row);
         if (!repeated)
-            out.rows.append(row);
+            read.rows.append(row);
     }
     for (int r = 0; r < kRequirementRows; ++r) {
         for (int k = 0; k < kRequirementCount; ++k) {
             const QString key = QStringLiteral("%1/%2").arg(requirementRowKind(r)).arg(k);
-            out.matrix.setText(r, k, s.contains(key) ? settingText(s, key).trimmed() : QStringLiteral("0"));
+            read.matrix.setText(r, k, s.contains(key) ? settingText(s, key).trimmed() : QStringLiteral("0"));
         }
     }
-    return true;
+    out = read;
+    return {};
+}
+
+bool readGroupProfile(const QString &path, GroupProfileData &out, QString *why)
+{
+    out = {};
+    if (why)
+        why->clear();
+    const QFileInfo info(path);
+    if (!info.exists() || !info.isFile())
+        return false;
+    QByteArray bytes;
+    QString fault = userfile::read(path, userfile::Kind::Profile, &bytes);
+    if (fault.isEmpty()) {
+        fault = parseGroupProfile(bytes, out);
+        if (!fault.isEmpty())
+            fault = QStringLiteral("集体资料文件 %1 无法读取：%2").arg(QDir::toNativeSeparators(path), fault);
+    }
+    if (why)
+        *why = fault;
+    return fault.isEmpty();
 }
 
 bool isGroupProfileFile(const QString &path, QString *why)
 {
     const QFileInfo info(path);
-    if (!info.exists() || !info.isFile()) {
+    if (!info.exists()) {
         if (why)
             *why = QStringLiteral("文件 %1 不存在。").arg(QDir::toNativeSeparators(path));
         return false;
     }
-    QSettings s(path, QSettings::IniFormat);
+    ini::Document s;
+    if (const QString fault = readIni(path, &s); !fault.isEmpty()) {
+        if (why)
+            *why = fault;
+        return false;
+    }
     bool ok = false;
     const int total = settingText(s, QStringLiteral("TOTALNUM/Total")).trimmed().toInt(&ok);
-    if (s.status() != QSettings::NoError || !ok || total < 0) {
+    if (!ok || total < 0 || total > kMaxGroupRows) {
         if (why)
             *why = QStringLiteral("文件 %1 不是集体资料文件（缺少就餐人员组成）。").arg(QDir::toNativeSeparators(path));
         return false;

@@ -62,14 +62,23 @@ struct GroupProfileData {
     RequirementMatrix matrix; // a missing key reads as "0"
 };
 
-// Reads a group profile file. False when it does not exist (or is no file).
-// Rows without an age band, sex or activity are left out, and so is a
-// repeated combination (the first one counts); a persons value that is not a
-// whole number of at least 0 reads as 0.
-bool readGroupProfile(const QString &path, GroupProfileData &out);
+// The most composition rows a group profile file may hold.
+inline constexpr int kMaxGroupRows = 1000;
 
-// Whether path looks like a group profile file: it exists and section
-// TOTALNUM holds a whole number of rows. *why gets the reason when not.
+// Reads the bytes of a group profile file. Rows without an age band, sex or
+// activity are left out, and so is a repeated combination (the first one
+// counts); a persons value that is not a whole number of at least 0 reads as
+// 0. Empty on success; else the fault (an INI text that cannot be read whole,
+// see data/IniText.h, or a row count over kMaxGroupRows) and out is empty.
+QString parseGroupProfile(const QByteArray &bytes, GroupProfileData &out);
+// Reads a group profile file (parseGroupProfile). False when it does not
+// exist, and when it is refused (anything but a regular file, over the profile
+// limit, not readable) with the message naming the file in *why.
+bool readGroupProfile(const QString &path, GroupProfileData &out, QString *why = nullptr);
+
+// Whether path looks like a group profile file: a regular file within the
+// profile limit, readable whole, whose section TOTALNUM holds a whole number
+// of rows (0 ... kMaxGroupRows). *why gets the reason when not.
 bool isGroupProfileFile(const QString &path, QString *why = nullptr);
 
 // Writes the composition and the matrix, replacing the file atomically; the

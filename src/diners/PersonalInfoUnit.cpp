@@ -16,6 +16,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -691,6 +692,17 @@ void TPersonalInfo::Load()
                                                       planfile::profileCopyFilter());
     if (chosen.isEmpty())
         return;
+    // The chosen copy is read whole before it replaces the current profile.
+    {
+        PersonalProfileData probe;
+        RequirementMatrix probeMatrix;
+        QString why;
+        if (!readPersonalProfile(chosen, probe, probeMatrix, &why)) {
+            prompt::warn(this, why.isEmpty() ? QStringLiteral("文件 %1 不存在。").arg(QDir::toNativeSeparators(chosen))
+                                             : why);
+            return;
+        }
+    }
     const plan::PlanResult copied = planfile::copyProfile(chosen, personalProfilePath());
     if (!copied.ok()) {
         prompt::error(this, copied.message);

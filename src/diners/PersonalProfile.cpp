@@ -2,8 +2,11 @@
 
 #include "data/IniFile.h"
 #include "data/NumberFormat.h"
+#include "data/IniText.h"
 #include "data/Paths.h"
+#include "data/UserFile.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QSettings>
 
@@ -18,7 +21,7 @@ namespace {
 
 const char *const kSection = "personalInfo";
 
-bool readFlag(const QSettings &s, const char *key, bool defaultValue)
+bool readFlag(const ini::Document &s, const char *key, bool defaultValue)
 {
     const QVariant v = s.value(QStringLiteral("%1/%2").arg(QLatin1String(kSection), QLatin1String(key)));
     if (!v.isValid())
@@ -31,7 +34,7 @@ bool readFlag(const QSettings &s, const char *key, bool defaultValue)
     return defaultValue;
 }
 
-QString readText(const QSettings &s, const char *key, const QString &defaultValue)
+QString readText(const ini::Document &s, const char *key, const QString &defaultValue)
 {
     const QVariant v = s.value(QStringLiteral("%1/%2").arg(QLatin1String(kSection), QLatin1String(key)));
     // A value with a comma comes back as a list; join it again.
@@ -47,31 +50,51 @@ QString flag(bool on)
 
 } // namespace
 
-bool readPersonalProfile(const QString &path, PersonalProfileData &p, RequirementMatrix &matrix)
+QString parsePersonalProfile(const QByteArray &bytes, PersonalProfileData &p, RequirementMatrix &matrix)
 {
-    if (!QFileInfo::exists(path))
-        return false;
-    QSettings s(path, QSettings::IniFormat);
+    ini::Document s;
+    if (QString fault = ini::parse(bytes, &s); !fault.isEmpty())
+        return fault;
     const PersonalProfileData d;
-    p.male = readFlag(s, "Sex", d.male);
-    p.ageBand = readText(s, "Age", d.ageBand);
-    p.height = readText(s, "High", d.height);
-    p.weight = readText(s, "Weight", d.weight);
-    p.activity = readText(s, "Act", d.activity);
-    p.dietKind = readText(s, "Dietry", d.dietKind);
-    p.standardBasis = readFlag(s, "IsPer", d.standardBasis);
-    p.pregnantFir = readFlag(s, "PregnantFir", false);
-    p.pregnantMid = readFlag(s, "PregnantMid", false);
-    p.pregnantLast = readFlag(s, "PregnantLast", false);
-    p.pregnantBaby = readFlag(s, "PregnantBaby", false);
-    p.formulaFeeding = readFlag(s, "MatrixNo", false);
+    PersonalProfileData read;
+    read.male = readFlag(s, "Sex", d.male);
+    read.ageBand = readText(s, "Age", d.ageBand);
+    read.height = readText(s, "High", d.height);
+    read.weight = readText(s, "Weight", d.weight);
+    read.activity = readText(s, "Act", d.activity);
+    read.dietKind = readText(s, "Dietry", d.dietKind);
+    read.standardBasis = readFlag(s, "IsPer", d.standardBasis);
+    read.pregnantFir = readFlag(s, "PregnantFir", false);
+    read.pregnantMid = readFlag(s, "PregnantMid", false);
+    read.pregnantLast = readFlag(s, "PregnantLast", false);
+    read.pregnantBaby = readFlag(s, "PregnantBaby", false);
+    read.formulaFeeding = readFlag(s, "MatrixNo", false);
+    p = read;
     for (int r = 0; r < kRequirementRows; ++r) {
         for (int n = 0; n < kRequirementCount; ++n) {
             const QVariant v = s.value(QStringLiteral("%1/%2").arg(requirementRowKind(r)).arg(n));
             matrix.setText(r, n, v.isValid() ? v.toString() : QStringLiteral("0"));
         }
     }
-    return true;
+    return {};
+}
+
+bool readPersonalProfile(const QString &path, PersonalProfileData &p, RequirementMatrix &matrix, QString *why)
+{
+    if (why)
+        why->clear();
+    if (!QFileInfo::exists(path))
+        return false;
+    QByteArray bytes;
+    QString fault = userfile::read(path, userfile::Kind::Profile, &bytes);
+    if (fault.isEmpty()) {
+        fault = parsePersonalProfile(bytes, p, matrix);
+        if (!fault.isEmpty())
+            fault = QStringLiteral("个人资料文件 %1 无法读取：%2").arg(QDir::toNativeSeparators(path), fault);
+    }
+    if (why)
+        *why = fault;
+    return fault.isEmpty();
 }
 
 QString writePersonalProfile(const QString &path, const PersonalProfileData &p, const RequirementMatrix &matrix,

@@ -26,9 +26,15 @@ struct PersonalProfileData {
     bool formulaFeeding = false;               // "MatrixNo"
 };
 
-// Reads a profile file; missing keys take the defaults above, a missing matrix
-// value reads as "0". Returns false when the file does not exist.
-bool readPersonalProfile(const QString &path, PersonalProfileData &profile, RequirementMatrix &matrix);
+// Reads the bytes of a profile file; missing keys take the defaults above, a
+// missing matrix value reads as "0". Empty on success; else the fault (an INI
+// text that cannot be read whole, see data/IniText.h) and nothing is changed.
+QString parsePersonalProfile(const QByteArray &bytes, PersonalProfileData &profile, RequirementMatrix &matrix);
+// Reads a profile file (parsePersonalProfile). Returns false when the file does
+// not exist, or when it is refused (not a regular file, over the profile limit,
+// not readable whole) with the message naming the file in *why.
+bool readPersonalProfile(const QString &path, PersonalProfileData &profile, RequirementMatrix &matrix,
+                         QString *why = nullptr);
 
 // Writes the matrix (sections RNI, EAR, UL, keys "0" … "25", general number
 // format) and section personalInfo, keeping the file's other sections (the

@@ -2,6 +2,7 @@
 
 #include "data/Csv.h"
 #include "data/Pinyin.h"
+#include "data/UserFile.h"
 
 #include <QFile>
 #include <QHash>
@@ -249,10 +250,11 @@ Result previewCsv(const QByteArray &bytes, const QString &subGroupText, Preview 
 
 Result previewFile(const QString &path, const QString &subGroupText, Preview *out)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return failure(Status::FileError, QStringLiteral("无法打开文件 %1：%2").arg(path, f.errorString()));
-    return previewCsv(f.readAll(), subGroupText, out);
+    *out = Preview{};
+    QByteArray bytes;
+    if (const QString why = userfile::read(path, userfile::Kind::Csv, &bytes); !why.isEmpty())
+        return failure(Status::FileError, why);
+    return previewCsv(bytes, subGroupText, out);
 }
 
 Result apply(const Preview &preview)

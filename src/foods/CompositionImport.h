@@ -63,6 +63,8 @@ struct Preview {
 // are skipped. A file that is not UTF-8 text, has no header, no key column
 // or a column twice is refused as a whole.
 Result previewCsv(const QByteArray &bytes, const QString &subGroupText, Preview *out);
+// The same for a file; anything but a regular file and a file over
+// userfile::Kind::Csv's limit is refused unread.
 Result previewFile(const QString &path, const QString &subGroupText, Preview *out);
 
 // Stores the preview in one write scope: the new foods' Nutri_tb rows, then

@@ -4,6 +4,7 @@
 #include "data/NameList.h"
 #include "data/NumberFormat.h"
 #include "data/NutrientBlocks.h"
+#include "data/UserFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -215,6 +216,8 @@ bool readOptionalNumber(const QJsonValue &v, std::optional<double> &out)
 Result parse(const QByteArray &text, Library &out)
 {
     out = Library{};
+    if (const QString problem = userfile::jsonTextProblem(text); !problem.isEmpty())
+        return bad(QObject::tr("文件不是本程序写出的文本（%1）。").arg(problem));
     QJsonParseError pe;
     const QJsonDocument doc = QJsonDocument::fromJson(text, &pe);
     if (pe.error != QJsonParseError::NoError)
@@ -264,6 +267,9 @@ Result parse(const QByteArray &text, Library &out)
         d.category = d.category.trimmed();
         if (d.name.isEmpty() || dishNames.contains(d.name))
             return bad(QObject::tr("第 %1 个菜肴的名称为空或重复。").arg(n));
+        // The dish editor keeps the edible portion a whole percentage 0 ... 100.
+        if (d.edible && !(*d.edible >= 0 && *d.edible <= 100 && *d.edible == std::floor(*d.edible)))
+            return bad(QObject::tr("菜肴“%1”的食部 %2 不是 0 到 100 之间的整数。").arg(d.name).arg(*d.edible));
         if (!catNames.contains(d.category))
             return bad(QObject::tr("菜肴“%1”的类别“%2”不在文件的类别中。").arg(d.name, d.category));
         dishNames.insert(d.name);
@@ -289,6 +295,8 @@ Result parse(const QByteArray &text, Library &out)
             i.weight = io.value(QStringLiteral("weight")).toDouble();
             if (i.code.isEmpty())
                 return bad(QObject::tr("菜肴“%1”有原料没有编码。").arg(d.name));
+            if (!std::isfinite(i.weight) || i.weight < 0)
+                return bad(QObject::tr("菜肴“%1”的原料“%2”的重量无效。").arg(d.name, i.code));
             d.ingredients << i;
         }
         lib.dishes << d;
@@ -313,11 +321,10 @@ Result exportToFile(const QString &path, const QStringList &kindNames)
 Result readFile(const QString &path, Library &out)
 {
     out = Library{};
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return failure(Status::FileError,
-                       QObject::tr("无法打开文件“%1”：%2").arg(QDir::toNativeSeparators(path), f.errorString()));
-    const Result r = parse(f.readAll(), out);
+    QByteArray bytes;
+    if (const QString why = userfile::read(path, userfile::Kind::DishLibrary, &bytes); !why.isEmpty())
+        return failure(Status::FileError, why);
+    const Result r = parse(bytes, out);
     if (!r.ok())
         return failure(r.status, QObject::tr("文件“%1”不能导入：%2").arg(QFileInfo(path).fileName(), r.message));
     return r;

@@ -4,11 +4,13 @@
 #include "data/IniFile.h"
 #include "data/Paths.h"
 #include "data/Schema.h"
+#include "data/UserFile.h"
 #include "planning/PlanDb.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -38,23 +40,6 @@ const QString kNegativeInfinity = QStringLiteral("-Infinity");
 QString shown(const QString &path)
 {
     return QDir::toNativeSeparators(path);
-}
-
-// Reads the whole file into *bytes. A missing or unreadable file fails with a
-// message calling it what ("配餐记录文件", "文件").
-PlanResult readWholeFile(const QString &path, const QString &what, QByteArray *bytes)
-{
-    QFile f(path);
-    if (!f.exists())
-        return failure(PlanStatus::FileError, QStringLiteral("找不到%1“%2”。").arg(what, shown(path)));
-    if (!f.open(QIODevice::ReadOnly))
-        return failure(PlanStatus::FileError,
-                       QStringLiteral("无法读取%1“%2”：%3").arg(what, shown(path), f.errorString()));
-    *bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError)
-        return failure(PlanStatus::FileError,
-                       QStringLiteral("无法读取%1“%2”：%3").arg(what, shown(path), f.errorString()));
-    return {};
 }
 
 PlanResult badFile(const QString &path, const QString &reason)
@@ -137,55 +122,88 @@ PlanResult savePlan(const QString &path)
     return succeeded(rows.size());
 }
 
-PlanResult readPlanFile(const QString &path, QList<QVariantList> *rowsOut)
+namespace {
+
+// Why a row's leading cells could not have been written by the program: the
+// entry dialogs only make rows with one of the seven weekdays and meal slots,
+// the slot's own letter, a food name, a finite weight of at least 0 and the
+// edible portion as the whole percentage 0 ... 100 of the amount rule. The
+// letter and the edible portion may be empty (the format keeps an empty cell
+// empty); the others may not. Empty when the row is sound.
+QString rowProblem(const QVariantList &row, const QStringList &columns, int number)
+{
+    const auto where = [&](int c) { return QStringLiteral("第 %1 条记录的 %2").arg(number).arg(columns[c]); };
+    const QString week = row[3].toString();
+    if (row[3].isNull() || plan::weekdayIndex(week) < 0)
+        return where(3) + QStringLiteral("“%1”不是星期代码（SUN … SAT）").arg(week);
+    const plan::MealSlotInfo *slot = row[4].isNull() ? nullptr : plan::findMealSlot(row[4].toString());
+    if (!slot || row[4].toString() != QString::fromUtf8(slot->name))
+        return where(4) + QStringLiteral("“%1”不是餐次名称").arg(row[4].toString());
+    if (!row[0].isNull() && row[0].toString() != QString::fromLatin1(slot->letter))
+        return where(0) + QStringLiteral("“%1”与餐次“%2”不符（应为 %3）")
+                              .arg(row[0].toString(), row[4].toString(), QString::fromLatin1(slot->letter));
+    if (row[2].isNull() || row[2].toString().trimmed().isEmpty())
+        return where(2) + QStringLiteral("为空");
+    const double weight = row[5].isNull() ? std::nan("") : row[5].toDouble();
+    if (!std::isfinite(weight) || weight < 0)
+        return where(5) + QStringLiteral("“%1”不是有效的重量").arg(row[5].isNull() ? QString() : row[5].toString());
+    if (!row[6].isNull()) {
+        const double edible = row[6].toDouble();
+        if (!std::isfinite(edible) || edible != std::floor(edible) || edible < 0 || edible > 100)
+            return where(6) + QStringLiteral("“%1”不是 0 到 100 之间的整数").arg(row[6].toString());
+    }
+    return {};
+}
+
+} // namespace
+
+PlanResult parsePlan(const QByteArray &bytes, QList<QVariantList> *rowsOut)
 {
     rowsOut->clear();
-    QByteArray bytes;
-    if (PlanResult r = readWholeFile(path, QStringLiteral("配餐记录文件"), &bytes); !r.ok())
-        return r;
-
+    const auto bad = [](const QString &reason) { return failure(PlanStatus::FileError, reason); };
+    if (const QString problem = userfile::jsonTextProblem(bytes); !problem.isEmpty())
+        return bad(problem);
     QJsonParseError pe;
     const QJsonDocument doc = QJsonDocument::fromJson(bytes, &pe);
     if (pe.error != QJsonParseError::NoError)
-        return badFile(path, QStringLiteral("第 %1 字节处：%2").arg(pe.offset).arg(pe.errorString()));
+        return bad(QStringLiteral("第 %1 字节处：%2").arg(pe.offset).arg(pe.errorString()));
     if (!doc.isObject())
-        return badFile(path, QStringLiteral("不是配餐记录"));
+        return bad(QStringLiteral("不是配餐记录"));
     const QJsonObject root = doc.object();
     if (root.value(QStringLiteral("format")).toString() != QLatin1String(kFormatName))
-        return badFile(path, QStringLiteral("不是配餐记录"));
+        return bad(QStringLiteral("不是配餐记录"));
     const QJsonValue version = root.value(QStringLiteral("version"));
     if (!version.isDouble() || version.toDouble() != std::floor(version.toDouble()) || version.toDouble() < 1)
-        return badFile(path, QStringLiteral("版本号无效"));
+        return bad(QStringLiteral("版本号无效"));
     if (version.toDouble() > kFormatVersion)
-        return failure(PlanStatus::FileError,
-                       QStringLiteral("配餐记录文件“%1”由更新版本的程序保存，本程序无法读取，未导入任何记录。")
-                           .arg(shown(path)));
+        return failure(PlanStatus::Refused, QStringLiteral("由更新版本的程序保存，本程序无法读取"));
 
     const QStringList expected = planColumns();
     const QJsonValue columnsValue = root.value(QStringLiteral("columns"));
     if (!columnsValue.isArray())
-        return badFile(path, QStringLiteral("缺少列名"));
+        return bad(QStringLiteral("缺少列名"));
     const QJsonArray columns = columnsValue.toArray();
     if (columns.size() != expected.size())
-        return badFile(path, QStringLiteral("列数为 %1，应为 %2").arg(columns.size()).arg(expected.size()));
+        return bad(QStringLiteral("列数为 %1，应为 %2").arg(columns.size()).arg(expected.size()));
     for (int c = 0; c < expected.size(); ++c) {
         if (!columns[c].isString() || columns[c].toString().compare(expected[c], Qt::CaseInsensitive) != 0)
-            return badFile(path, QStringLiteral("第 %1 列应为 %2").arg(c + 1).arg(expected[c]));
+            return bad(QStringLiteral("第 %1 列应为 %2").arg(c + 1).arg(expected[c]));
     }
 
     const QJsonValue rowsValue = root.value(QStringLiteral("rows"));
     if (!rowsValue.isArray())
-        return badFile(path, QStringLiteral("缺少记录"));
+        return bad(QStringLiteral("缺少记录"));
     const QJsonArray rows = rowsValue.toArray();
     QList<QVariantList> out;
     out.reserve(rows.size());
+    // FOODNAME + WEEK + DINERTIME of every row so far: the key of an entry.
+    QHash<QString, int> keys;
     for (int r = 0; r < rows.size(); ++r) {
         if (!rows[r].isArray())
-            return badFile(path, QStringLiteral("第 %1 条记录不是一行数据").arg(r + 1));
+            return bad(QStringLiteral("第 %1 条记录不是一行数据").arg(r + 1));
         const QJsonArray row = rows[r].toArray();
         if (row.size() != kPlanColumns)
-            return badFile(path,
-                           QStringLiteral("第 %1 条记录有 %2 个字段，应为 %3").arg(r + 1).arg(row.size()).arg(kPlanColumns));
+            return bad(QStringLiteral("第 %1 条记录有 %2 个字段，应为 %3").arg(r + 1).arg(row.size()).arg(kPlanColumns));
         QVariantList values;
         values.reserve(kPlanColumns);
         for (int c = 0; c < kPlanColumns; ++c) {
@@ -196,26 +214,51 @@ PlanResult readPlanFile(const QString &path, QList<QVariantList> *rowsOut)
                 else if (v.isString())
                     values << v.toString();
                 else
-                    return badFile(path, QStringLiteral("第 %1 条记录的 %2 应为文字").arg(r + 1).arg(expected[c]));
+                    return bad(QStringLiteral("第 %1 条记录的 %2 应为文字").arg(r + 1).arg(expected[c]));
             } else {
                 if (v.isNull())
                     values << QVariant(QMetaType::fromType<double>());
-                else if (v.isDouble())
+                else if (v.isDouble() && !std::isnan(v.toDouble()))
                     values << v.toDouble();
                 else if (v.isString() && v.toString() == kPositiveInfinity)
                     values << std::numeric_limits<double>::infinity();
                 else if (v.isString() && v.toString() == kNegativeInfinity)
                     values << -std::numeric_limits<double>::infinity();
                 else
-                    return badFile(path, QStringLiteral("第 %1 条记录的 %2 应为数值").arg(r + 1).arg(expected[c]));
+                    return bad(QStringLiteral("第 %1 条记录的 %2 应为数值").arg(r + 1).arg(expected[c]));
             }
         }
+        if (const QString problem = rowProblem(values, expected, r + 1); !problem.isEmpty())
+            return bad(problem);
+        const QString key = QStringList{values[2].toString().trimmed(), values[3].toString(), values[4].toString()}
+                                .join(QChar(0x1f));
+        if (const auto it = keys.constFind(key); it != keys.constEnd())
+            return bad(QStringLiteral("第 %1 条记录与第 %2 条记录的 FOODNAME、WEEK、DINERTIME 相同（%3 %4 %5）")
+                           .arg(r + 1)
+                           .arg(*it)
+                           .arg(values[3].toString(), values[4].toString(), values[2].toString()));
+        keys.insert(key, r + 1);
         out << values;
     }
     *rowsOut = out;
     PlanResult ok;
     ok.rows = out.size();
     return ok;
+}
+
+PlanResult readPlanFile(const QString &path, QList<QVariantList> *rowsOut)
+{
+    rowsOut->clear();
+    QByteArray bytes;
+    if (const QString why = userfile::read(path, userfile::Kind::Plan, &bytes); !why.isEmpty())
+        return failure(PlanStatus::FileError, why + QStringLiteral("未导入任何记录。"));
+    PlanResult r = parsePlan(bytes, rowsOut);
+    if (r.status == PlanStatus::Refused)
+        return failure(PlanStatus::FileError,
+                       QStringLiteral("配餐记录文件“%1”%2，未导入任何记录。").arg(shown(path), r.message));
+    if (!r.ok())
+        return badFile(path, r.message);
+    return r;
 }
 
 PlanResult loadPlan(const QString &path, int mealPattern)
@@ -305,8 +348,8 @@ QString planPathForProfileCopy(const QString &copyPath)
 PlanResult copyProfile(const QString &profilePath, const QString &copyPath)
 {
     QByteArray bytes;
-    if (PlanResult r = readWholeFile(profilePath, QStringLiteral("文件"), &bytes); !r.ok())
-        return r;
+    if (const QString why = userfile::read(profilePath, userfile::Kind::Profile, &bytes); !why.isEmpty())
+        return failure(PlanStatus::FileError, why);
     QSaveFile dst(copyPath);
     if (!dst.open(QIODevice::WriteOnly) || dst.write(bytes) != bytes.size() || !dst.commit())
         return failure(PlanStatus::FileError,
@@ -327,8 +370,8 @@ PlanResult savePlanWithProfile(const QString &planPath, bool individual)
     const bool hadCopy = QFileInfo::exists(copyPath);
     QByteArray previous;
     if (hadCopy) {
-        if (PlanResult r = readWholeFile(copyPath, QStringLiteral("文件"), &previous); !r.ok())
-            return notSaved(r, copyPath);
+        if (const QString why = userfile::read(copyPath, userfile::Kind::Profile, &previous); !why.isEmpty())
+            return notSaved(failure(PlanStatus::FileError, why), copyPath);
     }
     if (PlanResult copy = copyProfile(profileFilePath(individual), copyPath); !copy.ok())
         return notSaved(copy, copyPath);

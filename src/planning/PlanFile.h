@@ -47,10 +47,23 @@ QStringList planColumns();
 // Failure: FileError (or DbError) with a message naming the file.
 plan::PlanResult savePlan(const QString &path);
 
+// Checks the bytes of a plan file completely and gives its rows, or fails
+// without rows: FileError with the reason (naming the byte, or the row and the
+// column), Refused for a file of a newer version. Beyond the layout (format
+// name, version, column list, each row's field count and value types) every
+// row must be one the entry dialogs can make: WEEK one of SUN ... SAT,
+// DINERTIME one of the seven meal slots, DINERTMP empty or the slot's letter,
+// a FOODNAME, a finite WEIGHT of at least 0, EDIBLE empty or a whole number
+// 0 ... 100, and no two rows with the same FOODNAME, WEEK and DINERTIME. A
+// lone surrogate escape ("\ud800") or bytes that are no UTF-8 are refused.
+plan::PlanResult parsePlan(const QByteArray &bytes, QList<QVariantList> *rows);
+
 // Reads and checks a plan file without touching the database: the format name,
 // the version (a newer version is refused), the column list, and every row's
-// field count and value types. A missing, unreadable, damaged, truncated or
-// foreign file gives FileError with a message naming the file.
+// field count and value types (parsePlan). A missing, unreadable, damaged,
+// truncated or foreign file, anything but a regular file and a file over the
+// plan file limit (userfile::Kind::Plan) give FileError with a message naming
+// the file; nothing larger than the limit is read.
 plan::PlanResult readPlanFile(const QString &path, QList<QVariantList> *rows);
 
 // Imports a plan file: reads and checks it completely first (readPlanFile);

@@ -1,0 +1,1 @@
+{"format":"other","version":1,"columns":[],"rows":[]}

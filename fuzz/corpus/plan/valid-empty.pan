@@ -1,0 +1,1 @@
+{"format":"nqb-plan","version":1,"columns":["DINERTMP","CODE","FOODNAME","WEEK","DINERTIME","WEIGHT","EDIBLE","WATER","ENERC_kcal","ENERC_kJ","PROCNT","FAT","CHOCDF","FIBTG","FIBSOL","FIBINS","CHOLE","ASH","VITA","CAROT","RETIN","THIA","RIBF","VITB6A","VITB12","FOL","NIA","VITC","VITET","VITE_a","VITE_b","VITE_r","CA","P","K","NA","MG","FE","ZN","SE","CU","MN","ID"],"rows":[]}

@@ -17,6 +17,7 @@
 #include "RawBaseline.h"
 #include "app/AppStart.h"
 #include "app/MainUnit.h"
+#include "foods/CompositionRows.h"
 #include "foods/CookBookUnit.h"
 #include "planning/AnalyzeUnit.h"
 #include "planning/FoodChooserUnit.h"
@@ -351,6 +352,7 @@ private slots:
     void browserPageChange();
     void browserSort();
     void chooserSteps();
+    void browserQueries();
     void workbenchSteps();
     void weekStatisticsWindow();
     void surveyResultWindow();
@@ -785,11 +787,15 @@ void NqbBench::browserPageChange()
     w.show();
     w.setFilter(browser::prefixFilter(QString()));
     auto *tabs = w.findChild<QTabWidget *>(QStringLiteral("PageControl1"));
+    tabs->setCurrentIndex(int(browser::Page::Nutrient));
+    painted();
     int round = 0;
     QBENCHMARK {
         tabs->setCurrentIndex(round++ % 2 == 0 ? int(browser::Page::Amino) : int(browser::Page::Nutrient));
         QCoreApplication::processEvents();
     }
+    tabs->setCurrentIndex(int(browser::Page::Nutrient));
+    painted();
     measure(QStringLiteral("browser: page change, all foods listed, painted"), [&](int p) {
         tabs->setCurrentIndex(p == 0 ? int(browser::Page::Amino) : int(browser::Page::Nutrient));
         painted();
@@ -895,6 +901,54 @@ void NqbBench::chooserSteps()
         painted();
     });
     QCOMPARE(c->pickList()->names().size(), foods);
+
+    // The query part of the same steps: identifiers and names in order, no widgets.
+    const QString prefix = CodePrefix(largest->text(0));
+    measure(QStringLiteral("chooser query: search JD, names by protein"), [&](int) {
+        PickListNames(FoodKind::RawFood, SearchIds(FoodKind::RawFood, QStringLiteral("JD")), QStringLiteral("PROCNT"));
+    });
+    measure(QStringLiteral("chooser query: all foods, names by protein"), [&](int) {
+        PickListNames(FoodKind::RawFood, SearchIds(FoodKind::RawFood, QString()), QStringLiteral("PROCNT"));
+    });
+    measure(QStringLiteral("chooser query: largest group, names by protein"), [&](int) {
+        PickListNames(FoodKind::RawFood, FoodGroupCodes(prefix), QStringLiteral("PROCNT"));
+    });
+}
+
+void NqbBench::browserQueries()
+{
+    // The query part of the browser's steps: the rows of a filter and of a
+    // sort, as many as a screen shows (30 rows, every column).
+    QVERIFY(fillCompositionTables());
+    browser::CompositionRows rows;
+    auto screen = [&] {
+        for (int r = 0; r < std::min(30, rows.rowCount()); ++r)
+            for (int col = 0; col < rows.columnCount(); ++col)
+                rows.index(r, col).data();
+    };
+    const browser::Statement all = browser::pageStatement(browser::Page::Nutrient, browser::prefixFilter(QString()));
+    measure(QStringLiteral("browser query: all foods, one screen"), [&](int) {
+        rows.load(all);
+        screen();
+    });
+    browser::Filter rice;
+    QVERIFY(browser::searchFilter(QStringLiteral("米"), &rice));
+    measure(QStringLiteral("browser query: search 米, one screen"), [&](int) {
+        rows.load(browser::pageStatement(browser::Page::Nutrient, rice));
+        screen();
+    });
+    rows.load(all);
+    int protein = -1;
+    for (int col = 0; col < rows.columnCount(); ++col) {
+        if (rows.headerData(col, Qt::Horizontal).toString() == QLatin1String("PROCNT"))
+            protein = col;
+    }
+    QVERIFY(protein >= 0);
+    measure(QStringLiteral("browser query: sort all foods by protein, one screen"), [&](int p) {
+        rows.sort(protein, p == 0 ? Qt::DescendingOrder : Qt::AscendingOrder);
+        screen();
+    });
+    QCOMPARE(rows.rowCount(), count(QStringLiteral("SELECT COUNT(*) FROM Nutri_tb")));
 }
 
 void NqbBench::workbenchSteps()

@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 PACKAGES=(cmake g++ make pkg-config qt6-base-dev libqt6sql6-sqlite libgl-dev
-          libxlsxwriter-dev qt6-multimedia-dev fonts-noto-cjk)
+          libxlsxwriter-dev qt6-multimedia-dev fonts-noto-cjk libsqlite3-dev)
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

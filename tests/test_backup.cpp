@@ -12,6 +12,9 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -63,6 +66,7 @@ class BackupTest : public QObject
     Q_OBJECT
 private slots:
     void restoreGivesTheOldRowsBack();
+    void restoredFileNeverMeetsTheOldLog();
     void damagedForeignAndNewerFilesAreRefused();
     void defaultPathIsAFileName();
     void windowBacksUpAndRestores();
@@ -99,6 +103,49 @@ void BackupTest::restoreGivesTheOldRowsBack()
     QVERIFY(fixtures::run("DELETE FROM NQBNutri_tmp"));
     QVERIFY(restore(env, path).ok);
     QCOMPARE(planNames(), QStringList{"Joe's 鸡汤"});
+}
+
+void BackupTest::restoredFileNeverMeetsTheOldLog()
+{
+    TestEnv env;
+    QCOMPARE(fixtures::value("PRAGMA journal_mode").toString(), QStringLiteral("wal"));
+    QVERIFY(fixtures::insertEntry("MON", "早餐", "牛奶", 250, {}));
+    const QString path = env.programDir() + "/BackUP/log.bak";
+    QVERIFY(backup::writeBackup(nqb::db(), path).ok);
+    QVERIFY(fixtures::insertEntry("MON", "午餐", "现在的", 100, {}));
+
+    // Another connection holds the file open: its log stays when the
+    // program's connection closes, and the file is not replaced under it.
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other");
+        other.setDatabaseName(env.databasePath());
+        QVERIFY(other.open());
+        {
+            QSqlQuery holding(other);
+            QVERIFY(holding.exec("SELECT FOODNAME FROM NQBNutri_tmp") && holding.next());
+            const backup::Result r = restore(env, path);
+            QVERIFY(!r.ok);
+            QVERIFY2(r.message.contains("正被其他程序使用"), qPrintable(r.message));
+            QVERIFY(env.dm()->isOpen());
+            QCOMPARE(planNames(), (QStringList{"牛奶", "现在的"}));
+        }
+        other.close();
+    }
+    QSqlDatabase::removeDatabase("other");
+
+    // Alone again: the restored file comes without any log of the old one.
+    const backup::Result r = restore(env, path);
+    QVERIFY2(r.ok, qPrintable(r.message));
+    QCOMPARE(planNames(), QStringList{"牛奶"});
+    QCOMPARE(fixtures::value("PRAGMA integrity_check").toString(), QStringLiteral("ok"));
+    const QString before = backup::beforeRestorePath(env.databasePath());
+    for (const QString &f : {before, before + "-wal", before + "-shm"})
+        QVERIFY2(!QFile::exists(f), qPrintable(f));
+    QVERIFY(fixtures::insertEntry("TUE", "晚餐", "米饭", 150, {}));
+    env.dm()->closeConnection();
+    QVERIFY(!QFile::exists(env.databasePath() + "-wal"));
+    QVERIFY(env.dm()->reopen().isEmpty());
+    QCOMPARE(planNames(), (QStringList{"牛奶", "米饭"}));
 }
 
 void BackupTest::damagedForeignAndNewerFilesAreRefused()

@@ -41,6 +41,32 @@ bool replaceFile(const QString &from, const QString &to)
     return !ec;
 }
 
+// The files SQLite keeps beside a database in write-ahead-log mode.
+QStringList sideFiles(const QString &path)
+{
+    return {path + QStringLiteral("-wal"), path + QStringLiteral("-shm")};
+}
+
+void removeDatabaseFiles(const QString &path)
+{
+    QFile::remove(path);
+    for (const QString &f : sideFiles(path))
+        QFile::remove(f);
+}
+
+// Renames a closed database and its side files; false when one that exists
+// could not be moved.
+bool moveDatabaseFiles(const QString &from, const QString &to)
+{
+    bool ok = !QFileInfo::exists(from) || replaceFile(from, to);
+    const QStringList a = sideFiles(from), b = sideFiles(to);
+    for (int i = 0; i < a.size(); ++i) {
+        if (QFileInfo::exists(a[i]))
+            ok = replaceFile(a[i], b[i]) && ok;
+    }
+    return ok;
+}
+
 // A connection of its own to a file, removed again when it goes out of scope.
 class SideConnection
 {
@@ -266,17 +292,31 @@ Result restoreBackup(const QString &backupPath, const QString &databasePath,
 
     const QString before = beforeRestorePath(databasePath);
     closeDatabase();
-    QFile::remove(before);
+    // The program's connection was the file's last one when its log went with
+    // it. A log still beside the file belongs to a connection another program
+    // (or window) holds open: replacing the file under it would let that
+    // connection write into, or remove, the log of the restored one.
+    if (QFileInfo(sideFiles(databasePath).first()).size() > 0) {
+        QFile::remove(incoming);
+        openDatabase();
+        return fail(QObject::tr("数据库 %1 正被其他程序使用，恢复未进行。请关闭其他程序后再试。")
+                        .arg(native(databasePath)));
+    }
+    removeDatabaseFiles(before);
     const bool hadDatabase = QFileInfo::exists(databasePath);
-    if (hadDatabase && !QFile::rename(databasePath, before)) {
+    // The current database is its file with whatever write-ahead log and
+    // index are left beside it; they move together, so that the restored file
+    // never meets the log of the one it replaces.
+    if (hadDatabase && !moveDatabaseFiles(databasePath, before)) {
+        moveDatabaseFiles(before, databasePath);
         QFile::remove(incoming);
         openDatabase();
         return fail(QObject::tr("无法保留当前数据库 %1，恢复未进行。").arg(native(databasePath)));
     }
     auto putBack = [&]() {
-        QFile::remove(databasePath);
+        removeDatabaseFiles(databasePath);
         if (hadDatabase)
-            QFile::rename(before, databasePath);
+            moveDatabaseFiles(before, databasePath);
         return openDatabase();
     };
     if (!QFile::rename(incoming, databasePath)) {
@@ -288,7 +328,7 @@ Result restoreBackup(const QString &backupPath, const QString &databasePath,
         putBack();
         return fail(QObject::tr("恢复的数据库无法打开（%1），已换回原来的数据库。").arg(error));
     }
-    QFile::remove(before);
+    removeDatabaseFiles(before);
     return {true, QObject::tr("数据库已从 %1 恢复。").arg(native(backupPath))};
 }
 

@@ -6,6 +6,8 @@
 #include "data/Schema.h"
 
 #include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QObject>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -79,6 +81,23 @@ qint64 smallestFree(std::vector<qint64> used)
     return candidate;
 }
 
+// The condition "column begins with prefix" as a range of the column's
+// index: column >= prefix AND column < the prefix with its last character
+// raised by one (text compares character by character). Where that last
+// character cannot be raised, the plain comparison of the first characters.
+QString prefixCondition(const QString &column, const QString &prefix, QVariantList *binds)
+{
+    const QChar last = prefix.isEmpty() ? QChar() : prefix.back();
+    if (!prefix.isEmpty() && !last.isSurrogate() && last.unicode() < 0xD7FF) {
+        QString upper = prefix;
+        upper.back() = QChar(char16_t(last.unicode() + 1));
+        *binds << prefix << upper;
+        return QStringLiteral("%1 >= ? AND %1 < ?").arg(column);
+    }
+    *binds << int(prefix.size()) << prefix;
+    return QStringLiteral("substr(%1, 1, ?) = ?").arg(column);
+}
+
 QString likeEscaped(const QString &text)
 {
     // A NUL would end the pattern where SQLite reads it ("a\0b" finding every name ending in "a").
@@ -120,6 +139,7 @@ bool SearchFood(const QString &table, const QString &text, QString *error)
         return fail(error, QObject::tr("数据库未打开。"));
     QSqlQuery &q = DM()->AQSearchFood();
     q.finish();
+    q.setForwardOnly(true);
     const QString pattern = QLatin1Char('%') + likeEscaped(text) + QLatin1Char('%');
     return run(q,
                QStringLiteral("SELECT * FROM %1 WHERE FoodName LIKE ? ESCAPE '\\' OR PYJM LIKE ? ESCAPE '\\'")
@@ -375,16 +395,19 @@ QStringList idValues(const QString &sql, const QVariantList &binds, QString *err
 QStringList FoodGroupCodes(const QString &prefix, QString *error)
 {
     clearError(error);
-    return idValues(QStringLiteral("SELECT Code FROM Nutri_tb WHERE substr(Code, 1, ?) = ? ORDER BY Code"),
-                    {int(prefix.size()), prefix}, error);
+    QVariantList binds;
+    const QString where = prefixCondition(QStringLiteral("Code"), prefix, &binds);
+    return idValues(QStringLiteral("SELECT Code FROM Nutri_tb WHERE %1 ORDER BY Code").arg(where), binds, error);
 }
 
 QStringList DishKindIds(const QString &kindId, QString *error)
 {
     clearError(error);
     const QString head = kindId + QLatin1Char('-');
-    return idValues(QStringLiteral("SELECT FOODID FROM CateNutri_tb WHERE substr(FOODID, 1, ?) = ? ORDER BY FOODID"),
-                    {int(head.size()), head}, error);
+    QVariantList binds;
+    const QString where = prefixCondition(QStringLiteral("FOODID"), head, &binds);
+    return idValues(QStringLiteral("SELECT FOODID FROM CateNutri_tb WHERE %1 ORDER BY FOODID").arg(where), binds,
+                    error);
 }
 
 QStringList SearchIds(FoodKind kind, const QString &text, QString *error)
@@ -426,39 +449,33 @@ QStringList PickListNames(FoodKind kind, const QStringList &ids, const QString &
     if (ids.isEmpty())
         return {};
 
-    // Position of each listed identifier; the table is read once in the
-    // wanted order and filtered by the list.
-    QHash<QString, int> position;
-    position.reserve(ids.size());
-    for (int i = 0; i < ids.size(); ++i)
-        position.insert(ids.at(i), i);
+    // Only the listed rows are read (found by their identifiers' index), in
+    // the wanted order; in the list's order, each row at the last place its
+    // identifier is listed.
+    QJsonArray list;
+    for (const QString &i : ids)
+        list.append(i);
+    const QString json = QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Compact));
     QSqlQuery q(db());
     q.setForwardOnly(true);
-    QString sql = QStringLiteral("SELECT %1, %2 FROM %3").arg(id, name, table);
-    if (!order.isEmpty())
-        sql += QStringLiteral(" ORDER BY ") + order;
-    if (!run(q, sql, {}, error))
-        return {};
-    const bool keepListOrder = order.isEmpty();
-    QList<QPair<int, QString>> found;
-    QStringList names;
-    while (q.next()) {
-        const auto it = position.constFind(q.value(0).toString());
-        if (it == position.constEnd())
-            continue;
-        if (keepListOrder)
-            found.append({*it, q.value(1).toString()});
-        else
-            names << q.value(1).toString();
+    QString sql;
+    if (order.isEmpty()) {
+        sql = QStringLiteral("SELECT t.%1 FROM %2 t JOIN (SELECT value AS id, max(key) AS pos FROM json_each(?) "
+                             "GROUP BY value) l ON t.%3 = l.id ORDER BY l.pos")
+                  .arg(name, table, id);
+    } else {
+        sql = QStringLiteral("SELECT %1 FROM %2 WHERE %3 IN (SELECT value FROM json_each(?)) ORDER BY %4")
+                  .arg(name, table, id, order);
     }
+    if (!run(q, sql, {json}, error))
+        return {};
+    QStringList names;
+    names.reserve(ids.size());
+    while (q.next())
+        names << q.value(0).toString();
     if (q.lastError().isValid()) {
         fail(error, q);
         return {};
-    }
-    if (keepListOrder) {
-        std::sort(found.begin(), found.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
-        for (const auto &f : found)
-            names << f.second;
     }
     return names;
 }

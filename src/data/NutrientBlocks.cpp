@@ -66,18 +66,25 @@ const std::array<NutrientColumn, kRequirementCount> &requirementBlock()
 
 QStringList compositionColumns()
 {
-    QStringList l;
-    for (const auto &c : compositionBlock())
-        l << QString::fromLatin1(c.column);
-    return l;
+    // The block is fixed: its names are spelled out once.
+    static const QStringList names = [] {
+        QStringList l;
+        for (const auto &c : compositionBlock())
+            l << QString::fromLatin1(c.column);
+        return l;
+    }();
+    return names;
 }
 
 QStringList requirementColumns()
 {
-    QStringList l;
-    for (const auto &c : requirementBlock())
-        l << QString::fromLatin1(c.column);
-    return l;
+    static const QStringList names = [] {
+        QStringList l;
+        for (const auto &c : requirementBlock())
+            l << QString::fromLatin1(c.column);
+        return l;
+    }();
+    return names;
 }
 
 int compositionIndex(const QString &column)

@@ -223,16 +223,17 @@ QString likeLiteral(const QString &text)
 Statement pageStatement(Page p, const Filter &filter)
 {
     // The table name comes from the fixed page list; values are bound.
-    const QString select = QStringLiteral("SELECT * FROM %1 WHERE ").arg(page(p).table);
     Statement st;
+    st.table = page(p).table;
     if (filter.kind == Filter::Kind::Prefix) {
-        st.sql = select + QStringLiteral("CODE LIKE ? ESCAPE '\\' ORDER BY rowid");
+        st.where = QStringLiteral("CODE LIKE ? ESCAPE '\\'");
         st.binds << likeLiteral(filter.text) + QLatin1Char('%');
     } else {
         const QString pattern = QLatin1Char('%') + likeLiteral(filter.text) + QLatin1Char('%');
-        st.sql = select + QStringLiteral("(FoodName LIKE ? ESCAPE '\\' OR PYJM LIKE ? ESCAPE '\\') ORDER BY rowid");
+        st.where = QStringLiteral("(FoodName LIKE ? ESCAPE '\\' OR PYJM LIKE ? ESCAPE '\\')");
         st.binds << pattern << pattern;
     }
+    st.sql = QStringLiteral("SELECT * FROM %1 WHERE %2 ORDER BY rowid").arg(st.table, st.where);
     return st;
 }
 

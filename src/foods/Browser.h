@@ -65,8 +65,10 @@ Filter openingFilter();
 bool searchFilter(const QString &text, Filter *out);
 
 struct Statement {
-    QString sql;
+    QString sql;        // the whole statement
     QVariantList binds;
+    QString table;      // its table and its condition, for a model that reads rows as needed
+    QString where;
 };
 
 // The rows of p's table under filter, in table order.

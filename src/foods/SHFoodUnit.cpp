@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -45,6 +46,14 @@ TSHFood::TSHFood(QWidget *parent)
 }
 
 TSHFood::~TSHFood() = default;
+
+void TSHFood::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous() && m_shownBefore)
+        showPage();
+    m_shownBefore = true;
+}
 
 QWidget *TSHFood::create(QWidget *panel)
 {
@@ -120,6 +129,8 @@ void TSHFood::buildUi()
         grid->setTitleSorting(true);
         grid->setSortCycle(DataGrid::SortCycle::DownUp);
         grid->setBlanksLast(true);
+        // The page's rows are read as they are shown and sorted in SQL.
+        grid->setModelSorts(true);
         grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
         auto *query = new nqb::browser::CompositionRows(this);
         query->setObjectName(QStringLiteral("AQSHFood"));

@@ -53,6 +53,11 @@ public slots:
     void N1Click();
     void Select2Click();
 
+protected:
+    // Shown again (by a page switch of the main window): the rows as they
+    // are now, under the same filter and sort.
+    void showEvent(QShowEvent *event) override;
+
 private:
     void buildUi();
     void pageChanged();
@@ -61,6 +66,7 @@ private:
     void addContextMenu(DataGrid *grid, QMenu *menu);
 
     nqb::browser::Filter m_filter = nqb::browser::openingFilter();
+    bool m_shownBefore = false;
     // One query per page, so each grid keeps its sort while another page shows.
     QList<nqb::browser::CompositionRows *> m_queries;
 

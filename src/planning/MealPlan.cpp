@@ -466,7 +466,7 @@ CompositionValues sumBlock(const QString &sql, const QVariantList &binds, QStrin
     if (!sql::exec(q, sql, binds, error))
         return sums;
     while (q.next()) {
-        const CompositionValues v = plandb::compositionOf(q.record());
+        const CompositionValues v = plandb::compositionOf(q, 0);
         for (int i = 0; i < kCompositionCount; ++i)
             sums[i] += v[i];
     }

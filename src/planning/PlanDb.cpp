@@ -19,12 +19,28 @@ CompositionValues compositionOf(const QSqlRecord &record)
     return v;
 }
 
+CompositionValues compositionOf(const QSqlQuery &q, int first)
+{
+    CompositionValues v{};
+    for (int i = 0; i < kCompositionCount; ++i)
+        v[i] = toNumber(q.value(first + i));
+    return v;
+}
+
 RequirementValues requirementOf(const QSqlRecord &record)
 {
     RequirementValues v{};
     const QStringList cols = requirementColumns();
     for (int i = 0; i < kRequirementCount; ++i)
         v[i] = toNumber(record.value(cols[i]));
+    return v;
+}
+
+RequirementValues requirementOf(const QSqlQuery &q, int first)
+{
+    RequirementValues v{};
+    for (int i = 0; i < kRequirementCount; ++i)
+        v[i] = toNumber(q.value(first + i));
     return v;
 }
 
@@ -70,7 +86,7 @@ bool readRequirementRow(const QString &table, const QString &remark, Requirement
     if (!sql::exec(q, sql, {remark}, error, table))
         return false;
     if (q.next()) {
-        *values = requirementOf(q.record());
+        *values = requirementOf(q, 0);
         if (found)
             *found = true;
     }

@@ -22,8 +22,14 @@ using RequirementValues = std::array<double, kRequirementCount>;
 
 // The composition block of a record (NULL and empty text count as 0).
 CompositionValues compositionOf(const QSqlRecord &record);
+// The same from the current row of q, whose columns from first on are the
+// composition columns in block order.
+CompositionValues compositionOf(const QSqlQuery &q, int first);
 // The requirement block of a record (NULL and empty text count as 0).
 RequirementValues requirementOf(const QSqlRecord &record);
+// The same from the current row of q, whose columns from first on are the
+// requirement columns in block order.
+RequirementValues requirementOf(const QSqlQuery &q, int first);
 
 // "WATER=?, ENERC_kcal=?, ..." for an UPDATE of the given columns.
 QString assignments(const QStringList &columns);

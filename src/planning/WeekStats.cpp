@@ -136,9 +136,8 @@ bool recompute(QString *error)
                           {}, error, QStringLiteral("NQBNutri_tmp")))
             return false;
         while (rows.next()) {
-            const QSqlRecord rec = rows.record();
-            const RequirementValues v = plandb::requirementOf(rec);
-            const int day = plan::weekdayIndex(rec.value(0).toString());
+            const RequirementValues v = plandb::requirementOf(rows, 1);
+            const int day = plan::weekdayIndex(rows.value(0).toString());
             for (int k = 0; k < kRequirementCount; ++k) {
                 week[k] += v[k];
                 if (day >= 0)
@@ -194,7 +193,7 @@ Selection showSelection(const QString &code, int percent)
                          .arg(joinColumns(requirementColumns())),
                      {code}, &err, table)) {
         if (q.next())
-            actual = plandb::requirementOf(q.record());
+            actual = plandb::requirementOf(q, 0);
         else if (s.error.isEmpty())
             s.error = missingActualRow(code);
     } else if (s.error.isEmpty()) {

@@ -169,9 +169,13 @@ int BarChart::yOf(const Layout &l, double v) const
 
 QRect BarChart::barRect(int index) const
 {
+    return barRect(layout(), index);
+}
+
+QRect BarChart::barRect(const Layout &l, int index) const
+{
     if (index < 0 || index >= m_bars.size() || !std::isfinite(m_bars[index].value))
         return {};
-    const Layout l = layout();
     const double slot = double(l.plot.width()) / m_bars.size();
     const int w = std::max(2, int(slot * 0.62));
     const int cx = l.plot.left() + int(slot * index + slot / 2);
@@ -182,8 +186,9 @@ QRect BarChart::barRect(int index) const
 
 int BarChart::barAt(const QPoint &pos) const
 {
+    const Layout l = layout();
     for (int i = 0; i < m_bars.size(); ++i) {
-        const QRect r = barRect(i);
+        const QRect r = barRect(l, i);
         if (r.isValid() && r.adjusted(-2, -2, 2, 2).contains(pos))
             return i;
     }
@@ -264,7 +269,7 @@ void BarChart::paintEvent(QPaintEvent *)
     for (int i = 0; i < m_bars.size(); ++i) {
         const Bar &b = m_bars[i];
         const int cx = l.plot.left() + int(slot * i + slot / 2);
-        const QRect r = barRect(i);
+        const QRect r = barRect(l, i);
         if (r.isValid()) {
             p.fillRect(r, b.color.isValid() ? b.color : QColor(Qt::gray));
             p.setPen(b.color.isValid() ? b.color.darker(160) : QColor(Qt::darkGray));

@@ -71,6 +71,8 @@ private:
     };
     Layout layout() const;
     int yOf(const Layout &l, double v) const;
+    // The bar's rectangle in a layout measured once for all bars.
+    QRect barRect(const Layout &l, int index) const;
 
     QList<Bar> m_bars;
     QString m_title;

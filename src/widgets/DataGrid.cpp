@@ -135,7 +135,7 @@ void DataGrid::sourceReset()
         const int c = column(m_sortField);
         if (c < 0)
             clearSort();
-        else
+        else if (!m_modelSorts) // a sorting model has kept its order
             m_proxy->sort(c, m_sortState == SortState::Down ? Qt::DescendingOrder : Qt::AscendingOrder);
     }
     refreshSortIndicator();
@@ -261,6 +261,8 @@ void DataGrid::setColumnVisible(const QString &field, bool visible)
     if (visible && m_onlyListed && !m_order.contains(key(field)))
         m_order << key(field);
     const int c = column(field);
+    if (c >= 0 && isColumnHidden(c) == !visible && (!visible || columnWidth(c) > 0))
+        return; // shown as asked already: nothing to lay out again
     if (c >= 0) {
         m_applying = true;
         setColumnHidden(c, !visible);
@@ -542,15 +544,25 @@ void DataGrid::sortColumn(int column, SortState state)
     }
     m_sortField = fieldName(column);
     m_sortState = state;
-    m_proxy->sort(column, state == SortState::Down ? Qt::DescendingOrder : Qt::AscendingOrder);
+    const Qt::SortOrder order = state == SortState::Down ? Qt::DescendingOrder : Qt::AscendingOrder;
+    if (m_modelSorts && m_source)
+        m_source->sort(column, order);
+    else
+        m_proxy->sort(column, order);
     refreshSortIndicator();
 }
 
 void DataGrid::clearSort()
 {
+    const bool wasSorted = !m_sortField.isEmpty();
     m_sortField.clear();
     m_sortState = SortState::None;
-    m_proxy->sort(-1, Qt::AscendingOrder);
+    if (m_modelSorts && m_source) {
+        if (wasSorted)
+            m_source->sort(-1, Qt::AscendingOrder);
+    } else {
+        m_proxy->sort(-1, Qt::AscendingOrder);
+    }
     refreshSortIndicator();
 }
 

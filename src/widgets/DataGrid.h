@@ -143,6 +143,11 @@ public:
     // count as the smallest value: first ascending, last descending).
     void setBlanksLast(bool on);
     bool blanksLast() const { return m_blanksLast; }
+    // The model orders its rows itself: a sort calls its sort() with the
+    // column and order (-1 for none) instead of sorting in the grid, for a
+    // model that reads its rows as they are shown. It keeps the sort across
+    // its own reloads, and places empty cells as it documents.
+    void setModelSorts(bool on) { m_modelSorts = on; }
     // What a click on the title of column does (also when sorting by clicks is off).
     void clickTitle(int column);
     void sortColumn(int column, SortState state);
@@ -234,6 +239,7 @@ private:
     bool m_applying = false;
     SortCycle m_sortCycle = SortCycle::DownUpNone;
     bool m_blanksLast = false;
+    bool m_modelSorts = false;
     QString m_sortField;
     SortState m_sortState = SortState::None;
     QString m_exportName;

@@ -56,15 +56,15 @@ void FoodPicker::build()
         connect(t, &QTreeWidget::itemActivated, this, [this, t](QTreeWidgetItem *item) { treeClicked(t, item); });
     }
     connect(m_search, &SearchEdit::searchRequested, this, [this] { search(); });
-    connect(m_list, &QTableWidget::cellClicked, this, [this](int row, int column) {
-        const QTableWidgetItem *it = m_list->item(row, column);
+    connect(m_list, &PickList::cellClicked, this, [this](int row, int column) {
+        const PickList::Cell *it = m_list->item(row, column);
         emit clicked(it ? it->text().trimmed() : QString(), m_kind);
     });
     if (m_options.followCurrentCell) {
-        connect(m_list, &QTableWidget::currentCellChanged, this, [this](int row, int column) {
+        connect(m_list, &PickList::currentCellChanged, this, [this](int row, int column) {
             if (m_filling || row < 0 || column < 0)
                 return;
-            const QTableWidgetItem *it = m_list->item(row, column);
+            const PickList::Cell *it = m_list->item(row, column);
             emit clicked(it ? it->text().trimmed() : QString(), m_kind);
         });
     }

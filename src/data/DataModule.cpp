@@ -5,6 +5,7 @@
 #include "data/Seed.h"
 
 #include <QDir>
+#include <QUrl>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
@@ -158,9 +159,13 @@ void TDM::open()
     // the checks wait only briefly for a lock another program holds.
     const QString readOnlyReason = m_openError.isEmpty() ? nqb::databaseReadOnlyReason(m_path) : QString();
     m_readOnly = !readOnlyReason.isEmpty();
+    // A read-only write-ahead-log database cannot create its shared-memory
+    // file in a folder that cannot be written: open it as an unchanging file.
+    if (m_readOnly)
+        d.setDatabaseName(QUrl::fromLocalFile(m_path).toString() + QStringLiteral("?immutable=1"));
     d.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1%2")
                             .arg(kOpenBusyTimeoutMs)
-                            .arg(m_readOnly ? QStringLiteral(";QSQLITE_OPEN_READONLY") : QString()));
+                            .arg(m_readOnly ? QStringLiteral(";QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI") : QString()));
     if (!m_openError.isEmpty()) {
         // Leave the connection closed: every statement then reports that it is not open.
     } else if (!d.open()) {

@@ -161,5 +161,28 @@ void WriteScope::rollback()
     q.exec(QStringLiteral("RELEASE ") + m_name);
 }
 
+QString likeLiteral(const QString &text)
+{
+    QString s = text;
+    s.remove(QChar(u'\0'));
+    s.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    s.replace(QLatin1Char('%'), QLatin1String("\\%"));
+    s.replace(QLatin1Char('_'), QLatin1String("\\_"));
+    return s;
+}
+
+QString prefixCondition(const QString &column, const QString &prefix, QVariantList *binds)
+{
+    const QChar last = prefix.isEmpty() ? QChar() : prefix.back();
+    if (!prefix.isEmpty() && !last.isSurrogate() && last.unicode() < 0xD7FF) {
+        QString upper = prefix;
+        upper.back() = QChar(char16_t(last.unicode() + 1));
+        *binds << prefix << upper;
+        return QStringLiteral("%1 >= ? AND %1 < ?").arg(column);
+    }
+    *binds << int(prefix.size()) << prefix;
+    return QStringLiteral("substr(%1, 1, ?) = ?").arg(column);
+}
+
 } // namespace sql
 } // namespace nqb

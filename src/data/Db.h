@@ -103,5 +103,17 @@ private:
     bool m_open = false;
 };
 
+// text to be matched literally inside a LIKE pattern with ESCAPE '\': the
+// escape character, "%" and "_" escaped, a NUL removed (SQLite would end the
+// pattern there, so "a\0b" would find every name ending in "a").
+QString likeLiteral(const QString &text);
+
+// The condition "column begins with prefix" as a range of the column's index:
+// column >= prefix AND column < the prefix with its last character raised by
+// one (text compares character by character). Where that last character
+// cannot be raised, the plain comparison of the first characters. The values
+// are appended to *binds.
+QString prefixCondition(const QString &column, const QString &prefix, QVariantList *binds);
+
 } // namespace sql
 } // namespace nqb

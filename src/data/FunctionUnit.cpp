@@ -81,34 +81,6 @@ qint64 smallestFree(std::vector<qint64> used)
     return candidate;
 }
 
-// The condition "column begins with prefix" as a range of the column's
-// index: column >= prefix AND column < the prefix with its last character
-// raised by one (text compares character by character). Where that last
-// character cannot be raised, the plain comparison of the first characters.
-QString prefixCondition(const QString &column, const QString &prefix, QVariantList *binds)
-{
-    const QChar last = prefix.isEmpty() ? QChar() : prefix.back();
-    if (!prefix.isEmpty() && !last.isSurrogate() && last.unicode() < 0xD7FF) {
-        QString upper = prefix;
-        upper.back() = QChar(char16_t(last.unicode() + 1));
-        *binds << prefix << upper;
-        return QStringLiteral("%1 >= ? AND %1 < ?").arg(column);
-    }
-    *binds << int(prefix.size()) << prefix;
-    return QStringLiteral("substr(%1, 1, ?) = ?").arg(column);
-}
-
-QString likeEscaped(const QString &text)
-{
-    // A NUL would end the pattern where SQLite reads it ("a\0b" finding every name ending in "a").
-    QString s = text;
-    s.remove(QChar(u'\0'));
-    s.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
-    s.replace(QLatin1Char('%'), QLatin1String("\\%"));
-    s.replace(QLatin1Char('_'), QLatin1String("\\_"));
-    return s;
-}
-
 } // namespace
 
 bool ClearTable(const QString &table, QString *error)
@@ -140,7 +112,7 @@ bool SearchFood(const QString &table, const QString &text, QString *error)
     QSqlQuery &q = DM()->AQSearchFood();
     q.finish();
     q.setForwardOnly(true);
-    const QString pattern = QLatin1Char('%') + likeEscaped(text) + QLatin1Char('%');
+    const QString pattern = QLatin1Char('%') + sql::likeLiteral(text) + QLatin1Char('%');
     return run(q,
                QStringLiteral("SELECT * FROM %1 WHERE FoodName LIKE ? ESCAPE '\\' OR PYJM LIKE ? ESCAPE '\\'")
                    .arg(name),
@@ -396,7 +368,7 @@ QStringList FoodGroupCodes(const QString &prefix, QString *error)
 {
     clearError(error);
     QVariantList binds;
-    const QString where = prefixCondition(QStringLiteral("Code"), prefix, &binds);
+    const QString where = sql::prefixCondition(QStringLiteral("Code"), prefix, &binds);
     return idValues(QStringLiteral("SELECT Code FROM Nutri_tb WHERE %1 ORDER BY Code").arg(where), binds, error);
 }
 
@@ -405,7 +377,7 @@ QStringList DishKindIds(const QString &kindId, QString *error)
     clearError(error);
     const QString head = kindId + QLatin1Char('-');
     QVariantList binds;
-    const QString where = prefixCondition(QStringLiteral("FOODID"), head, &binds);
+    const QString where = sql::prefixCondition(QStringLiteral("FOODID"), head, &binds);
     return idValues(QStringLiteral("SELECT FOODID FROM CateNutri_tb WHERE %1 ORDER BY FOODID").arg(where), binds,
                     error);
 }
@@ -414,7 +386,7 @@ QStringList SearchIds(FoodKind kind, const QString &text, QString *error)
 {
     clearError(error);
     const bool foods = kind == FoodKind::RawFood;
-    const QString pattern = QLatin1Char('%') + likeEscaped(text) + QLatin1Char('%');
+    const QString pattern = QLatin1Char('%') + sql::likeLiteral(text) + QLatin1Char('%');
     return idValues(QStringLiteral("SELECT %1 FROM %2 WHERE FoodName LIKE ? ESCAPE '\\' OR PYJM LIKE ? ESCAPE '\\' "
                                    "ORDER BY rowid")
                         .arg(foods ? QStringLiteral("Code") : QStringLiteral("FOODID"),

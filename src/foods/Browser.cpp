@@ -1,5 +1,6 @@
 #include "foods/Browser.h"
 
+#include "data/Db.h"
 #include "data/NutrientBlocks.h"
 
 namespace nqb::browser {
@@ -209,27 +210,15 @@ bool searchFilter(const QString &text, Filter *out)
     return true;
 }
 
-QString likeLiteral(const QString &text)
-{
-    // A NUL would end the pattern where SQLite reads it.
-    QString s = text;
-    s.remove(QChar(u'\0'));
-    s.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
-    s.replace(QLatin1Char('%'), QLatin1String("\\%"));
-    s.replace(QLatin1Char('_'), QLatin1String("\\_"));
-    return s;
-}
-
 Statement pageStatement(Page p, const Filter &filter)
 {
     // The table name comes from the fixed page list; values are bound.
     Statement st;
     st.table = page(p).table;
     if (filter.kind == Filter::Kind::Prefix) {
-        st.where = QStringLiteral("CODE LIKE ? ESCAPE '\\'");
-        st.binds << likeLiteral(filter.text) + QLatin1Char('%');
+        st.where = sql::prefixCondition(QStringLiteral("CODE"), filter.text, &st.binds);
     } else {
-        const QString pattern = QLatin1Char('%') + likeLiteral(filter.text) + QLatin1Char('%');
+        const QString pattern = QLatin1Char('%') + sql::likeLiteral(filter.text) + QLatin1Char('%');
         st.where = QStringLiteral("(FoodName LIKE ? ESCAPE '\\' OR PYJM LIKE ? ESCAPE '\\')");
         st.binds << pattern << pattern;
     }

@@ -74,7 +74,5 @@ struct Statement {
 // The rows of p's table under filter, in table order.
 Statement pageStatement(Page p, const Filter &filter);
 
-// "a%b_c" -> "a\%b\_c" for LIKE ... ESCAPE '\'.
-QString likeLiteral(const QString &text);
 
 } // namespace nqb::browser

@@ -235,6 +235,12 @@ private slots:
         QTest::newRow("empty key") << QByteArray("[Config]\n=2\n") << false << QStringLiteral("第 2 行");
         QTest::newRow("control character") << QByteArray("[Config]\nTel=a\x01z\n") << false
                                            << QStringLiteral("第 2 行");
+        // What the reader refuses counts as damaged, so such a file is never
+        // read as defaults and then written over.
+        QTest::newRow("unclosed quote") << QByteArray("[Config]\nCmpInfo=\"open\n") << false
+                                        << QStringLiteral("第 2 行");
+        QTest::newRow("text after section") << QByteArray("[Config] x\nIsThreeTwo=2\n") << false
+                                            << QStringLiteral("第 1 行");
         QTest::newRow("oversized") << QByteArray("[Config]\n") + QByteArray(ini::kMaxIniBytes, 'a') + "=1\n" << false
                                    << QString();
     }

@@ -1,5 +1,7 @@
 #include "data/IniFile.h"
 
+#include "data/IniText.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -35,7 +37,9 @@ QString problem(const QByteArray &raw)
     if (bytes.startsWith("\xef\xbb\xbf"))
         bytes.remove(0, 3);
 
-    // Line by line, so the message can name the line.
+    // Raw control characters (the program writes them escaped) and bytes that
+    // are no UTF-8, line by line
+    // so the message can name the line.
     int line = 0;
     qsizetype start = 0;
     while (start < bytes.size()) {
@@ -56,23 +60,14 @@ QString problem(const QByteArray &raw)
         }
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         const QString decoded = utf8.decode(text);
+        Q_UNUSED(decoded);
         if (utf8.hasError())
             return lineProblem(line, QObject::tr("不是有效的 UTF-8 文字"));
-        const QString t = decoded.trimmed();
-        if (t.isEmpty() || t.startsWith(QLatin1Char(';')) || t.startsWith(QLatin1Char('#')))
-            continue;
-        if (t.startsWith(QLatin1Char('['))) {
-            if (!t.endsWith(QLatin1Char(']')) || t.size() < 3)
-                return lineProblem(line, QObject::tr("的节名不完整"));
-            continue;
-        }
-        const qsizetype eq = t.indexOf(QLatin1Char('='));
-        if (eq < 0)
-            return lineProblem(line, QObject::tr("不是“键=值”"));
-        if (t.left(eq).trimmed().isEmpty())
-            return lineProblem(line, QObject::tr("的键为空"));
     }
-    return {};
+    // The structure is judged by the reader itself, so a file is "readable"
+    // exactly when the program reads it whole.
+    Document document;
+    return parse(raw, &document);
 }
 
 QString fileProblem(const QString &path)

@@ -2,13 +2,13 @@
 // The program's INI files (system.dll, personal.ini, Collective.ini): what
 // counts as a file this program can read, and the one way they are written.
 //
-// A readable INI file is UTF-8 text (an optional UTF-8 byte-order mark) of at
-// most kMaxIniBytes, without NUL or other control characters than tab, CR
-// and LF, and every line is blank, a comment (";" or "#"), a section header
-// "[name]" or "key=value" with a key that is not empty. Anything else (random
-// bytes, UTF-16, a GBK text, a binary file under that name) is damaged: the
-// INI reader would take something else from it than what it holds, and a
-// write through it would drop the lines it skipped.
+// A readable INI file is one the INI reader (data/IniText.h) reads whole: at
+// most kMaxIniBytes of UTF-8 text (an optional UTF-8 byte-order mark) without
+// NUL or other control characters than tab, CR and LF, whose every line is
+// blank, a comment, a section header or "key=value" as the program writes
+// them. Anything else (random bytes, UTF-16, a GBK text, a binary file under
+// that name) is damaged: the reader would refuse it, and a write through
+// QSettings would drop the lines it skipped.
 //
 // A write edits a copy of the file in a scratch folder, checks that the
 // result is readable and then replaces the file in one step. When the write

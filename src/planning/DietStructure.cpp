@@ -501,8 +501,6 @@ QString profileAgeBand(bool individual, QString *error)
 
 QString oneDecimal(double v) { return fmtG(roundHalfEven(v, 1)); }
 
-namespace {
-
 QString rangeText(const RangeRow &r, const QString &unit)
 {
     if (std::isinf(r.high))
@@ -511,6 +509,8 @@ QString rangeText(const RangeRow &r, const QString &unit)
         return QStringLiteral("< %1%2").arg(fmtG(r.high), unit);
     return QStringLiteral("%1～%2%3").arg(fmtG(r.low), fmtG(r.high), unit);
 }
+
+namespace {
 
 QString markerCell(const RangeRow &r)
 {

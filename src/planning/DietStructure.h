@@ -205,5 +205,7 @@ QString reportHtml(const Analysis &a, const QString &scopeText);
 
 // "2.5" style number for the tables: one decimal, half to even.
 QString oneDecimal(double v);
+// The recommended range of a row as shown: "≥ 25g", "< 6g", "50～100g".
+QString rangeText(const RangeRow &r, const QString &unit);
 
 } // namespace nqb::structure

@@ -48,15 +48,6 @@ DataGrid *makeGrid(QWidget *parent, const char *name, const QString &valueTitle,
     return grid;
 }
 
-QString rangeText(const RangeRow &r, const QString &unit)
-{
-    if (std::isinf(r.high))
-        return QStringLiteral("≥ %1%2").arg(fmtG(r.low), unit);
-    if (r.low <= 0)
-        return QStringLiteral("< %1%2").arg(fmtG(r.high), unit);
-    return QStringLiteral("%1～%2%3").arg(fmtG(r.low), fmtG(r.high), unit);
-}
-
 void fill(QStandardItemModel *model, const QList<RangeRow> &rows, const QString &unit, bool integer = false)
 {
     model->setRowCount(0);

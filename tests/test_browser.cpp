@@ -9,6 +9,7 @@
 #include "data/FunctionUnit.h"
 #include "foods/Browser.h"
 #include "foods/NutrientColumns.h"
+#include "foods/CompositionRows.h"
 #include "foods/SHFoodUnit.h"
 #include "planning_fixtures.h"
 #include "widgets/DataGrid.h"
@@ -136,6 +137,7 @@ private slots:
     void searchByInitialsAndByNameHoldsAcrossPages();
     void titleClicksSortLargestFirstThenAlternateWithBlanksLast();
     void emptyCellsShowEmptyAndDistinctFromZero();
+    void manyRowsReadAsShownAndEditsSeenAtOnce();
     void generalSelectorHidesGroupsAndKeepsTheChoice();
     void aminoAndFattySelectorsSwitchTheirRuns();
     void mainWindowKeepsOneBrowserWithItsState();
@@ -366,6 +368,60 @@ void BrowserTest::titleClicksSortLargestFirstThenAlternateWithBlanksLast()
     QVERIFY(fixtures::run("UPDATE Nutri_tb SET PYJM = 'ZZQ' WHERE Code = '22-9-005'"));
     search(w, QStringLiteral("ZZQ"));
     QCOMPARE(shownNames(g), (QStringList{"甲", "戊", "丁", "乙", "丙"}));
+    QVERIFY(prompts.messages.isEmpty());
+}
+
+void BrowserTest::manyRowsReadAsShownAndEditsSeenAtOnce()
+{
+    TestEnv env;
+    ScriptedPrompt prompts;
+    // More rows than one block of the page's model: each row keeps its own
+    // cells across the block boundary, in either sort direction.
+    const int n = browser::CompositionRows::kBlockRows * 2 + 7;
+    for (int i = 0; i < n; ++i) {
+        QVERIFY(fixtures::insertFoodRow("Nutri_tb", QStringLiteral("22-8-%1").arg(i, 3, 10, QLatin1Char('0')),
+                                        QStringLiteral("块%1").arg(i), 100,
+                                        i % 5 == 0 ? fixtures::Values{} : fixtures::Values{{"PROCNT", double(i)}}));
+    }
+    TSHFood w;
+    w.resize(900, 500);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.setFilter(browser::prefixFilter(QStringLiteral("22-8-")));
+    DataGrid *g = w.grid(Page::Nutrient);
+    QCOMPARE(g->rowCount(), n);
+    for (int r = 0; r < n; ++r) {
+        QCOMPARE(g->value(r, QStringLiteral("FoodName")).toString(), QStringLiteral("块%1").arg(r));
+        QCOMPARE(g->value(r, QStringLiteral("PROCNT")).isNull(), r % 5 == 0);
+    }
+    const int protein = g->column(QStringLiteral("PROCNT"));
+    for (const DataGrid::SortState state : {DataGrid::SortState::Down, DataGrid::SortState::Up}) {
+        g->sortColumn(protein, state);
+        double last = state == DataGrid::SortState::Down ? 1e9 : -1;
+        bool blanks = false;
+        for (int r = 0; r < n; ++r) {
+            const QVariant v = g->value(r, QStringLiteral("PROCNT"));
+            const QString name = g->value(r, QStringLiteral("FoodName")).toString();
+            const int i = name.mid(1).toInt();
+            if (v.isNull()) {
+                blanks = true;
+                QCOMPARE(i % 5, 0);
+                continue;
+            }
+            QVERIFY2(!blanks, "a value after an empty cell");
+            QCOMPARE(v.toDouble(), double(i));
+            QVERIFY(state == DataGrid::SortState::Down ? v.toDouble() < last : v.toDouble() > last);
+            last = v.toDouble();
+        }
+    }
+
+    // A food changed while the browser is away is shown changed when it comes back.
+    g->clearSort();
+    w.hide();
+    QVERIFY(fixtures::run("UPDATE Nutri_tb SET PROCNT = 999 WHERE Code = '22-8-001'"));
+    w.show();
+    QCOMPARE(g->value(1, QStringLiteral("FoodName")).toString(), QStringLiteral("块1"));
+    QCOMPARE(g->value(1, QStringLiteral("PROCNT")).toDouble(), 999.0);
     QVERIFY(prompts.messages.isEmpty());
 }
 

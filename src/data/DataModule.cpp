@@ -1,5 +1,6 @@
 #include "data/DataModule.h"
 
+#include "data/Db.h"
 #include "data/Paths.h"
 #include "data/Schema.h"
 #include "data/Seed.h"
@@ -115,6 +116,7 @@ TDM::TDM(const QString &workingDir, QObject *parent)
 TDM::~TDM()
 {
     m_searchFood.reset();
+    nqb::sql::releaseStatements();
     if (QSqlDatabase::contains(connectionName())) {
         {
             QSqlDatabase d = QSqlDatabase::database(connectionName(), false);
@@ -245,6 +247,7 @@ QString TDM::probeWriteAccess(QSqlDatabase &d)
 void TDM::closeConnection()
 {
     m_searchFood.reset();
+    nqb::sql::releaseStatements();
     if (QSqlDatabase::contains(connectionName())) {
         QSqlDatabase d = QSqlDatabase::database(connectionName(), false);
         if (d.isOpen()) {

@@ -7,6 +7,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <QHash>
+
 #include <atomic>
 
 namespace nqb {
@@ -83,7 +85,8 @@ Result exec(QSqlQuery &q, const QString &sql, const QVariantList &binds, const Q
     // otherwise fail with an empty error text.
     if (!q.driver() || !q.driver()->isOpen())
         return failed(notOpenMessage());
-    if (!q.prepare(sql))
+    const bool prepared = q.lastQuery() == sql && !q.lastError().isValid() && !sql.isEmpty();
+    if (!prepared && !q.prepare(sql))
         return failed(errorText(q));
     for (const QVariant &v : binds)
         q.addBindValue(v);
@@ -109,6 +112,37 @@ bool exec(QSqlQuery &q, const QString &sql, const QVariantList &binds, QString *
 
 namespace {
 std::atomic<quint64> g_scopeCounter{0};
+
+struct Statements {
+    const QSqlDriver *driver = nullptr;
+    QHash<QString, QSqlQuery *> queries;
+};
+Statements &statements()
+{
+    static Statements s;
+    return s;
+}
+} // namespace
+
+QSqlQuery &statement(const QString &sql)
+{
+    Statements &s = statements();
+    const QSqlDatabase d = connection();
+    if (s.driver != d.driver())
+        releaseStatements();
+    s.driver = d.driver();
+    QSqlQuery *&q = s.queries[sql];
+    if (!q)
+        q = new QSqlQuery(d);
+    return *q;
+}
+
+void releaseStatements()
+{
+    Statements &s = statements();
+    qDeleteAll(s.queries);
+    s.queries.clear();
+    s.driver = nullptr;
 }
 
 WriteScope::WriteScope(QSqlDatabase db)

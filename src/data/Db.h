@@ -63,7 +63,8 @@ Result requireOpen(const QSqlDatabase &db = connection());
 // database is not open; never empty.
 QString errorText(const QSqlQuery &q);
 
-// Prepares sql on q and runs it with binds in order. On failure: DbError with
+// Prepares sql on q (unless q holds it prepared from its last run, which did
+// not fail) and runs it with binds in order. On failure: DbError with
 // the message (prefixed by what, if given). rows is the number of rows
 // affected for a write.
 Result exec(QSqlQuery &q, const QString &sql, const QVariantList &binds = {}, const QString &what = {});
@@ -73,6 +74,16 @@ bool report(const Result &r, QString *error);
 // The same, reporting the message through *error (for helpers that return data).
 bool exec(QSqlQuery &q, const QString &sql, const QVariantList &binds, QString *error,
           const QString &what = {});
+
+// A statement of the program's connection prepared once and kept for
+// statements run once per row of a loop (look-ups, updates): SQLite parses
+// long statements more slowly than it runs them. Only the statement is kept,
+// never a result: each use runs it afresh. The statements are released when
+// the connection closes (releaseStatements(), called by the data module) and
+// prepared again on the next connection. A caller reads the result before it
+// uses the same statement again.
+QSqlQuery &statement(const QString &sql);
+void releaseStatements();
 
 // A group of writes that is stored whole or not at all. On the program's
 // connection while the database is read-only it does not open (status:

@@ -195,13 +195,21 @@ FoodRow readFood(FoodKind source, const QString &keyColumn, const QString &key, 
     const QString table = raw ? QStringLiteral("Nutri_tb") : QStringLiteral("CateNutri_tb");
     const QString idColumn = raw ? QStringLiteral("Code") : QStringLiteral("FOODID");
     const QString nameColumn = raw ? QStringLiteral("FoodName") : QStringLiteral("FOODNAME");
-    QSqlQuery q(nqb::db());
     const QString sql = QStringLiteral("SELECT %1, %2, EDIBLE, %3 FROM %4 WHERE %5=? ORDER BY rowid LIMIT 1")
                             .arg(idColumn, nameColumn, joinColumns(compositionColumns()), table, keyColumn);
+    // Run once per entry by the recomputations: prepared once.
+    QSqlQuery &q = sql::statement(sql);
     FoodRow row;
-    if (!sql::exec(q, sql, {key}, error, table) || !q.next())
+    if (!sql::exec(q, sql, {key}, error, table) || !q.next()) {
+        q.finish();
         return row;
-    row = foodRowFromRecord(q.record(), source);
+    }
+    row.source = source;
+    row.code = q.value(0).toString();
+    row.name = q.value(1).toString();
+    row.edible = q.value(2);
+    row.content = plandb::compositionOf(q, 3);
+    q.finish();
     return row;
 }
 

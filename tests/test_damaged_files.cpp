@@ -241,6 +241,12 @@ private slots:
                                         << QStringLiteral("第 2 行");
         QTest::newRow("text after section") << QByteArray("[Config] x\nIsThreeTwo=2\n") << false
                                             << QStringLiteral("第 1 行");
+        QTest::newRow("known escapes") << QByteArray("[Config]\nCmpInfo=\"a\\tb\\x4e2d\\101\\\\\\\"\"\n") << true
+                                       << QString();
+        // QSettings would drop the backslash and the first byte of 分 and
+        // read the other two as two broken characters.
+        QTest::newRow("unknown escape") << QByteArray("[Config]\nCmpInfo=\"某市\\分机\"\n") << false
+                                        << QStringLiteral("第 2 行");
         QTest::newRow("oversized") << QByteArray("[Config]\n") + QByteArray(ini::kMaxIniBytes, 'a') + "=1\n" << false
                                    << QString();
     }

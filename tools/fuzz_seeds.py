@@ -121,6 +121,7 @@ put("ini", "bad-continued-line.ini", "[Config]\nCmpInfo=abc\\\ndef\n")
 put("ini", "bad-lone-surrogate.ini", "[Config]\nCmpInfo=a\\xd800z\n")
 put("ini", "bad-inner-byte-order-mark.ini", "[RNI]\n21=\ufeff211.5\n")
 put("ini", "bad-text-after-section.ini", "[a] \"\nx=1\n\"\n")
+put("ini", "bad-unknown-escape.ini", "[Config]\nCmpInfo=\"某市\\分机\"\n")
 put("ini", "bad-billion-rows.ini", "[TOTALNUM]\nTotal=1000000000\n")
 
 # ---------------------------------------------------------------- dish library files

@@ -75,8 +75,11 @@ void chopTrailingSpaces(QString &s, qsizetype limit)
 }
 
 // A value as QSettings reads it: quotes, backslash escapes, unquoted commas
-// separating the items of a list. True when it is a list (*items).
-bool unescapedValue(const QString &str, QString *single, QStringList *items)
+// separating the items of a list. True when it is a list (*items). *unknown
+// is set to an escape this reader does not know ("\q", "\中"): QSettings
+// drops the backslash and the next byte, which splits a character in two, and
+// never writes such an escape itself, so the line is refused.
+bool unescapedValue(const QString &str, QString *single, QStringList *items, QChar *unknown)
 {
     static const char escapes[][2] = {{'a', '\a'}, {'b', '\b'},  {'f', '\f'}, {'n', '\n'},
                                       {'r', '\r'}, {'t', '\t'},  {'v', '\v'}, {'"', '"'},
@@ -120,8 +123,9 @@ bool unescapedValue(const QString &str, QString *single, QStringList *items)
                 while (i < n && str[i] >= QLatin1Char('0') && str[i] <= QLatin1Char('7'))
                     v = char16_t((v << 3) + (str[i++].unicode() - '0'));
                 current += QChar(v);
+            } else if (!known && unknown->isNull()) {
+                *unknown = QChar(e);
             }
-            // any other escaped character is dropped, as QSettings does
             chopLimit = current.size();
             continue;
         }
@@ -301,7 +305,11 @@ QString parse(const QByteArray &bytes, Document *out)
         QString single;
         QStringList items;
         QVariant value;
-        if (unescapedValue(line.mid(eq + 1), &single, &items)) {
+        QChar unknown;
+        const bool isList = unescapedValue(line.mid(eq + 1), &single, &items, &unknown);
+        if (!unknown.isNull())
+            return lineFault(lineNo, QStringLiteral("含有未知的转义“\\%1”").arg(unknown));
+        if (isList) {
             for (QString &item : items)
                 item = plainText(item);
             value = items;

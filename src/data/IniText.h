@@ -9,8 +9,10 @@
 //
 // Unlike QSettings, which skips what it cannot read and carries on, a file is
 // read whole or refused with the line and the fault: bytes that are no UTF-8
-// text, a NUL, a byte-order mark after the start, a line that is neither section, key nor comment, an unclosed
-// quote or section, an empty key, or a value holding a lone surrogate.
+// text, a NUL, a byte-order mark after the start, a line that is neither
+// section, key nor comment, an unclosed quote or section, an empty key, a
+// backslash escape QSettings does not know (it would split the character
+// after it), or a value holding a lone surrogate.
 #include <QByteArray>
 #include <QHash>
 #include <QString>

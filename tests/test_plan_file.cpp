@@ -107,6 +107,7 @@ private slots:
     void roundTripKeepsEveryValue();
     void importDropsSlotsOfTheMealPattern();
     void badFilesImportNothing();
+    void everyCutOfASavedPlanIsRefused();
     void saveReportsUnwritablePlace();
     void quotietyGoesIntoProfile();
     void profileCopyBesideThePlan();
@@ -224,6 +225,43 @@ void PlanFileTest::badFilesImportNothing()
     QCOMPARE(missing.status, PlanStatus::FileError);
     QVERIFY(missing.message.contains(QStringLiteral("none.pan")));
     QVERIFY(diff(current, planSnapshot()).isEmpty());
+}
+
+// A save cut off after any byte (a full disk, a copy stopped half-way) is
+// refused whole; only dropping what follows the closing brace still reads as
+// the plan. The loads through the file leave the current plan alone.
+void PlanFileTest::everyCutOfASavedPlanIsRefused()
+{
+    TestEnv env;
+    fillWeek();
+    const QString path = QDir(env.workingDir()).filePath(QStringLiteral("week.pan"));
+    QVERIFY(planfile::savePlan(path).ok());
+    const QByteArray bytes = readAll(path);
+    QList<QVariantList> whole;
+    QVERIFY(planfile::parsePlan(bytes, &whole).ok());
+    const qsizetype end = bytes.lastIndexOf('}') + 1;
+    QVERIFY(end > 0);
+
+    for (qsizetype cut = 0; cut < bytes.size(); ++cut) {
+        QList<QVariantList> rows;
+        const plan::PlanResult r = planfile::parsePlan(bytes.left(cut), &rows);
+        if (cut >= end) {
+            QVERIFY2(r.ok() && diff(rows, whole).isEmpty(), qPrintable(QString::number(cut)));
+            continue;
+        }
+        QVERIFY2(r.status == PlanStatus::FileError && !r.message.isEmpty() && rows.isEmpty(),
+                 qPrintable(QStringLiteral("cut after %1 of %2 bytes").arg(cut).arg(bytes.size())));
+    }
+
+    QVERIFY(plan::clearPlan().ok());
+    QVERIFY(fixtures::insertEntry("SUN", "早餐", "现有", 150, {{"PROCNT", 3.84}}));
+    const auto current = planSnapshot();
+    const QString cutPath = QDir(env.workingDir()).filePath(QStringLiteral("cut.pan"));
+    for (qsizetype cut = 0; cut < end; cut += 1 + end / 40) {
+        QVERIFY(writeAll(cutPath, bytes.left(cut)));
+        QCOMPARE(planfile::loadPlan(cutPath, 1).status, PlanStatus::FileError);
+        QVERIFY2(diff(current, planSnapshot()).isEmpty(), qPrintable(QString::number(cut)));
+    }
 }
 
 void PlanFileTest::saveReportsUnwritablePlace()

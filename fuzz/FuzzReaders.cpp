@@ -78,12 +78,31 @@ Outcome runPlan(const QByteArray &bytes)
     return refusedOrBroken("plan", r.ok(), r.message, QStringLiteral("%1 rows").arg(rows.size()));
 }
 
-// What QSettings makes of a value, as the INI reader gives it.
+// What QSettings makes of a value, as the INI reader gives it. QSettings
+// turns "@Rect(..)", "@Variant(..)" and the like into typed values, and a list
+// with such an item into a list of variants; the INI reader keeps those items
+// as the text they are, so only items QSettings reads as text are compared.
+bool isText(const QVariant &v)
+{
+    return v.typeId() == QMetaType::QString || v.typeId() == QMetaType::QByteArray;
+}
+
 bool sameAsQSettings(const QVariant &mine, const QVariant &theirs)
 {
-    if (mine.typeId() == QMetaType::QStringList)
-        return theirs.typeId() == QMetaType::QStringList && theirs.toStringList() == mine.toStringList();
-    return theirs.typeId() != QMetaType::QStringList && theirs.toString() == mine.toString();
+    const bool mineList = mine.typeId() == QMetaType::QStringList;
+    if (theirs.typeId() == QMetaType::QStringList)
+        return mineList && theirs.toStringList() == mine.toStringList();
+    if (theirs.typeId() == QMetaType::QVariantList) {
+        const QVariantList items = theirs.toList();
+        const QStringList texts = mine.toStringList();
+        if (!mineList || items.size() != texts.size())
+            return false;
+        for (qsizetype i = 0; i < items.size(); ++i)
+            if (isText(items[i]) && items[i].toString() != texts[i])
+                return false;
+        return true;
+    }
+    return !mineList && (!isText(theirs) || theirs.toString() == mine.toString());
 }
 
 Outcome runIni(const QByteArray &bytes)

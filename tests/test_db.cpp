@@ -108,6 +108,130 @@ private slots:
         QVERIFY(error.contains(QStringLiteral("数据库未打开")));
     }
 
+    // The direct reads: values as the database holds them, a statement read
+    // again inside its own read, changes seen at once, failures with their
+    // message, and no read left open once a read ends.
+    void directReads()
+    {
+        TestEnv env;
+        {
+            const QString odd = QStringLiteral("O'Brien %_\\ 😀 营养");
+            sql::Read r(QStringLiteral("SELECT NULL, 42, 2.5, ?, ?, ?, ? IS NULL, typeof(?)"),
+                        {odd, qint64(1) << 40, 0.1, QVariant(), QByteArray("a\0b", 3)});
+            QVERIFY2(r.ok(), qPrintable(r.status().message));
+            QVERIFY(r.next());
+            QVERIFY(r.isNull(0));
+            QVERIFY(r.value(0).isNull());
+            QCOMPARE(r.value(0).toString(), QString());
+            QCOMPARE(r.integer(1), 42);
+            QCOMPARE(r.value(1).typeId(), QMetaType::LongLong);
+            QCOMPARE(r.number(2), 2.5);
+            QCOMPARE(r.text(3), odd);
+            QCOMPARE(r.integer(4), qint64(1) << 40);
+            QCOMPARE(r.number(5), 0.1);
+            QCOMPARE(r.integer(6), 1);
+            QCOMPARE(r.text(7), QStringLiteral("blob"));
+            QVERIFY(!r.next());
+            QVERIFY(r.ok());
+        }
+
+        {
+            // A null text is NULL, as QSqlQuery binds it; an empty one is text.
+            sql::Read r(QStringLiteral("SELECT ? IS NULL, ? IS NULL"), {QString(), QStringLiteral("")});
+            QVERIFY(r.next());
+            QCOMPARE(r.integer(0), 1);
+            QCOMPARE(r.integer(1), 0);
+        }
+        // "Begins with" an empty or null prefix takes every row.
+        {
+            sql::Read all(QStringLiteral("SELECT COUNT(*) FROM Nutri_tb"));
+            QVERIFY(all.next());
+            QVERIFY(all.integer(0) > 1000);
+            QCOMPARE(FoodGroupCodes(QString()).size(), all.integer(0));
+            QCOMPARE(FoodGroupCodes(QStringLiteral("")).size(), all.integer(0));
+        }
+
+        // The same statement inside its own read gets a copy of its own.
+        const QString sql = QStringLiteral("SELECT Code FROM Nutri_tb WHERE Code LIKE ? ORDER BY Code");
+        int outerRows = 0;
+        int innerRows = 0;
+        {
+            sql::Read outer(sql, {QStringLiteral("01-1-%")});
+            while (outer.next()) {
+                QVERIFY(outer.text(0).startsWith(QStringLiteral("01-1-")));
+                if (outerRows++ == 1) {
+                    sql::Read inner(sql, {QStringLiteral("0%")});
+                    while (inner.next())
+                        ++innerRows;
+                    QVERIFY(inner.ok());
+                }
+            }
+            QVERIFY(outer.ok());
+        }
+        QVERIFY(outerRows > 2);
+        QVERIFY(innerRows > outerRows);
+        {
+            sql::Read again(sql, {QStringLiteral("01-1-%")});
+            int n = 0;
+            while (again.next())
+                ++n;
+            QCOMPARE(n, outerRows);
+        }
+
+        // A kept statement gives what is there now, not what it gave before.
+        QVERIFY(ClearTable(QStringLiteral("StrGrid_tmp")));
+        const QString count = QStringLiteral("SELECT COUNT(*) FROM StrGrid_tmp");
+        auto counted = [&] {
+            sql::Read r(count);
+            return r.next() ? r.integer(0) : -1;
+        };
+        QCOMPARE(counted(), 0);
+        QVERIFY(insertMark(QStringLiteral("x")));
+        QCOMPARE(counted(), 1);
+
+        // Failures carry their message and give no rows.
+        {
+            sql::Read bad(QStringLiteral("SELECT NoSuchColumn FROM Nutri_tb"));
+            QCOMPARE(bad.status().status, Status::DbError);
+            QVERIFY(bad.status().message.contains(QStringLiteral("NoSuchColumn")));
+            QVERIFY(!bad.next());
+            sql::Read binds(QStringLiteral("SELECT ?"), {1, 2});
+            QVERIFY(!binds.ok());
+            QVERIFY(!binds.status().message.isEmpty());
+        }
+
+        // A read that ends half-way keeps no snapshot: a checkpoint of another
+        // connection can empty the log, which it cannot while the read is on a row.
+        QVERIFY(insertMark(QStringLiteral("y")));
+        auto checkpointBusy = [&] {
+            QSqlDatabase side = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("side"));
+            side.setDatabaseName(env.databasePath());
+            int busy = -1;
+            if (side.open()) {
+                QSqlQuery q(side);
+                if (q.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")) && q.next())
+                    busy = q.value(0).toInt();
+            }
+            side.close();
+            side = QSqlDatabase();
+            QSqlDatabase::removeDatabase(QStringLiteral("side"));
+            return busy;
+        };
+        {
+            sql::Read r(sql, {QStringLiteral("0%")});
+            QVERIFY(r.next());
+            QVERIFY(insertMark(QStringLiteral("z")));
+            QCOMPARE(checkpointBusy(), 1);
+        }
+        QCOMPARE(checkpointBusy(), 0);
+
+        // Closed under the program: the reason, never rows.
+        sql::connection().close();
+        sql::Read closed(sql, {QStringLiteral("0%")});
+        QVERIFY(closed.status().message.contains(QStringLiteral("数据库未打开")));
+        QVERIFY(!closed.next());
+    }
+
     void damagedFileNamesTheReason()
     {
         TestEnv env(false);

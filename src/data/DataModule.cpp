@@ -155,6 +155,8 @@ void TDM::open()
     QSqlDatabase d = QSqlDatabase::contains(connectionName())
                          ? QSqlDatabase::database(connectionName(), false)
                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName());
+    // Statements kept for the earlier opening would keep its file open.
+    nqb::sql::releaseStatements();
     d.close();
     d.setDatabaseName(m_path);
     // A file or folder that cannot be written is opened read-only, and said so;

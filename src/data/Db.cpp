@@ -9,6 +9,8 @@
 
 #include <QHash>
 
+#include <sqlite3.h>
+
 #include <atomic>
 
 namespace nqb {
@@ -113,9 +115,17 @@ bool exec(QSqlQuery &q, const QString &sql, const QVariantList &binds, QString *
 namespace {
 std::atomic<quint64> g_scopeCounter{0};
 
+struct Kept {
+    sqlite3_stmt *stmt = nullptr;
+    bool busy = false;
+};
+
 struct Statements {
     const QSqlDriver *driver = nullptr;
     QHash<QString, QSqlQuery *> queries;
+    // The direct reads' statements, of the connection handle they belong to.
+    sqlite3 *handle = nullptr;
+    QHash<QString, Kept *> reads;
 };
 Statements &statements()
 {
@@ -143,6 +153,201 @@ void releaseStatements()
     qDeleteAll(s.queries);
     s.queries.clear();
     s.driver = nullptr;
+    for (Kept *k : std::as_const(s.reads)) {
+        sqlite3_finalize(k->stmt);
+        delete k;
+    }
+    s.reads.clear();
+    s.handle = nullptr;
+}
+
+namespace {
+
+// The SQLite handle of the program's connection; null when it is not open.
+sqlite3 *connectionHandle()
+{
+    const QSqlDatabase d = connection();
+    if (!isOpen(d) || !d.driver())
+        return nullptr;
+    const QVariant h = d.driver()->handle();
+    if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(h.constData());
+}
+
+bool bind(sqlite3_stmt *stmt, int index, const QVariant &v)
+{
+    // As Qt's driver binds them: a null text or byte array is NULL.
+    if (v.isNull() || (v.typeId() == QMetaType::QString && v.toString().isNull())
+        || (v.typeId() == QMetaType::QByteArray && v.toByteArray().isNull()))
+        return sqlite3_bind_null(stmt, index) == SQLITE_OK;
+    switch (v.typeId()) {
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return sqlite3_bind_int64(stmt, index, v.toLongLong()) == SQLITE_OK;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return sqlite3_bind_double(stmt, index, v.toDouble()) == SQLITE_OK;
+    case QMetaType::QByteArray: {
+        const QByteArray b = v.toByteArray();
+        return sqlite3_bind_blob64(stmt, index, b.constData(), sqlite3_uint64(b.size()), SQLITE_TRANSIENT)
+               == SQLITE_OK;
+    }
+    default: {
+        const QString t = v.toString();
+        return sqlite3_bind_text16(stmt, index, t.utf16(), int(t.size() * sizeof(char16_t)), SQLITE_TRANSIENT)
+               == SQLITE_OK;
+    }
+    }
+}
+
+} // namespace
+
+Read::Read(const QString &sql, const QVariantList &binds)
+{
+    sqlite3 *h = connectionHandle();
+    if (!h) {
+        m_status = failure(Status::DbError, notOpenMessage());
+        return;
+    }
+    Statements &s = statements();
+    if (s.handle != h) {
+        releaseStatements();
+        s.handle = h;
+    }
+    Kept *&kept = s.reads[sql];
+    if (!kept)
+        kept = new Kept;
+    if (!kept->busy && kept->stmt) {
+        m_stmt = kept->stmt;
+    } else {
+        const QByteArray text = sql.toUtf8();
+        sqlite3_stmt *stmt = nullptr;
+        const int rc = sqlite3_prepare_v3(h, text.constData(), int(text.size()), SQLITE_PREPARE_PERSISTENT, &stmt,
+                                          nullptr);
+        if (rc != SQLITE_OK || !stmt) {
+            sqlite3_finalize(stmt);
+            fail(QString::fromUtf8(sqlite3_errmsg(h)), rc);
+            return;
+        }
+        m_stmt = stmt;
+        if (kept->busy) {
+            m_own = true;
+        } else {
+            kept->stmt = stmt;
+        }
+    }
+    if (!m_own) {
+        kept->busy = true;
+        m_busy = &kept->busy;
+    }
+    const int wanted = sqlite3_bind_parameter_count(m_stmt);
+    if (wanted != binds.size()) {
+        fail(QObject::tr("语句需要 %1 个值，给了 %2 个。").arg(wanted).arg(binds.size()), SQLITE_MISUSE);
+        return;
+    }
+    for (int i = 0; i < binds.size(); ++i) {
+        if (!bind(m_stmt, i + 1, binds.at(i))) {
+            fail(QString::fromUtf8(sqlite3_errmsg(h)), sqlite3_errcode(h));
+            return;
+        }
+    }
+}
+
+Read::~Read()
+{
+    if (!m_stmt)
+        return;
+    if (m_own) {
+        sqlite3_finalize(m_stmt);
+        return;
+    }
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+    if (m_busy)
+        *m_busy = false;
+}
+
+void Read::fail(const QString &text, int code)
+{
+    const int primary = code & 0xff;
+    if (primary == SQLITE_READONLY)
+        m_status = failure(Status::DbError, readOnlyMessage());
+    else if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
+        m_status = failure(Status::DbError, inUseMessage());
+    else
+        m_status = failure(Status::DbError, databaseErrorText(text));
+}
+
+bool Read::next()
+{
+    if (!m_status.ok() || !m_stmt)
+        return false;
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc != SQLITE_DONE)
+        fail(QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(m_stmt))), rc);
+    return false;
+}
+
+int Read::columnCount() const
+{
+    return m_stmt ? sqlite3_column_count(m_stmt) : 0;
+}
+
+QString Read::columnName(int column) const
+{
+    return m_stmt ? QString::fromUtf8(sqlite3_column_name(m_stmt, column)) : QString();
+}
+
+bool Read::isNull(int column) const
+{
+    return !m_stmt || sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
+}
+
+QString Read::text(int column) const
+{
+    if (!m_stmt)
+        return {};
+    const void *t = sqlite3_column_text16(m_stmt, column);
+    if (!t)
+        return {};
+    return QString(static_cast<const QChar *>(t), qsizetype(sqlite3_column_bytes16(m_stmt, column)) / 2);
+}
+
+qint64 Read::integer(int column) const
+{
+    return m_stmt ? sqlite3_column_int64(m_stmt, column) : 0;
+}
+
+double Read::number(int column) const
+{
+    return m_stmt ? sqlite3_column_double(m_stmt, column) : 0.0;
+}
+
+QVariant Read::value(int column) const
+{
+    if (!m_stmt)
+        return {};
+    switch (sqlite3_column_type(m_stmt, column)) {
+    case SQLITE_INTEGER:
+        return QVariant(qint64(sqlite3_column_int64(m_stmt, column)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(m_stmt, column));
+    case SQLITE_BLOB:
+        return QVariant(QByteArray(static_cast<const char *>(sqlite3_column_blob(m_stmt, column)),
+                                   sqlite3_column_bytes(m_stmt, column)));
+    case SQLITE_NULL:
+        return QVariant(QMetaType::fromType<QString>());
+    default:
+        return QVariant(text(column));
+    }
 }
 
 WriteScope::WriteScope(QSqlDatabase db)
@@ -214,7 +419,9 @@ QString prefixCondition(const QString &column, const QString &prefix, QVariantLi
         *binds << prefix << upper;
         return QStringLiteral("%1 >= ? AND %1 < ?").arg(column);
     }
-    *binds << int(prefix.size()) << prefix;
+    // An empty prefix is bound as an empty text, never as NULL (which a null
+    // QString becomes), so that it takes every row.
+    *binds << int(prefix.size()) << (prefix.isNull() ? QStringLiteral("") : prefix);
     return QStringLiteral("substr(%1, 1, ?) = ?").arg(column);
 }
 

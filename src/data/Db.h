@@ -10,6 +10,7 @@
 #include <QVariantList>
 
 class QSqlQuery;
+struct sqlite3_stmt;
 
 namespace nqb {
 
@@ -84,6 +85,46 @@ bool exec(QSqlQuery &q, const QString &sql, const QVariantList &binds, QString *
 // uses the same statement again.
 QSqlQuery &statement(const QString &sql);
 void releaseStatements();
+
+// A read on the program's connection straight through SQLite, for the reads
+// a user waits for at each click (pick lists, the browser's rows, the
+// evaluation of a day): the statement is prepared once and kept like
+// statement(), and each row is read column by column into the caller's values
+// without a variant per cell. The statement is reset when the read ends, so
+// it holds no read transaction afterwards. A read of a statement that is
+// being read already (nested) prepares a copy of its own. Only the statement
+// is kept, never a result: a change of the data is seen by the next read.
+class Read
+{
+public:
+    explicit Read(const QString &sql, const QVariantList &binds = {});
+    ~Read();
+    Read(const Read &) = delete;
+    Read &operator=(const Read &) = delete;
+
+    // Ok while the read is fine; after a failed statement or step DbError
+    // with the message to show (the database not open, in use, ...).
+    const Result &status() const { return m_status; }
+    bool ok() const { return m_status.ok(); }
+    // Steps to the next row: false at the end, or on a failure (status()).
+    bool next();
+    int columnCount() const;
+    QString columnName(int column) const;
+    bool isNull(int column) const;
+    QString text(int column) const;
+    qint64 integer(int column) const;
+    double number(int column) const;
+    // The value as QSqlQuery gives it: qint64, double, QString, QByteArray,
+    // or a null QString for NULL.
+    QVariant value(int column) const;
+
+private:
+    void fail(const QString &text, int code);
+    sqlite3_stmt *m_stmt = nullptr;
+    bool m_own = false;   // a nested read's own copy, finalized at the end
+    bool *m_busy = nullptr; // the kept statement's "being read" mark
+    Result m_status;
+};
 
 // A group of writes that is stored whole or not at all. On the program's
 // connection while the database is read-only it does not open (status:

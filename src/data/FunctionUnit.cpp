@@ -43,6 +43,42 @@ bool run(QSqlQuery &q, const QString &sql, const QVariantList &binds, QString *e
     return sql::exec(q, sql, binds, error);
 }
 
+// The failure of a direct read, as the message to show.
+bool fail(QString *error, const sql::Read &r)
+{
+    if (error)
+        *error = r.status().message;
+    return false;
+}
+
+// Column index of field in the result of a direct read, or -1 with the error set.
+int fieldIndex(const sql::Read &r, const QString &field, QString *error)
+{
+    if (!r.ok()) {
+        fail(error, r);
+        return -1;
+    }
+    for (int c = 0; c < r.columnCount(); ++c) {
+        if (r.columnName(c).compare(field, Qt::CaseInsensitive) == 0)
+            return c;
+    }
+    fail(error, QObject::tr("查询结果中没有字段 %1。").arg(field));
+    return -1;
+}
+
+// The values of one column of a direct read, in its order.
+QStringList columnTexts(sql::Read &r, int column, QString *error)
+{
+    QStringList values;
+    while (r.next())
+        values << r.text(column);
+    if (!r.ok()) {
+        fail(error, r);
+        return {};
+    }
+    return values;
+}
+
 // Column index of field in the result of q, or -1 with the error set.
 int fieldIndex(const QSqlQuery &q, const QString &field, QString *error)
 {
@@ -279,31 +315,39 @@ bool FillStrGridTmp(QSqlQuery &dataset, const QString &field, QString *error)
 bool FillStrGridTmp(const QString &sql, const QVariantList &binds, const QString &field, QString *error)
 {
     clearError(error);
-    QSqlQuery q(db());
-    q.setForwardOnly(true);
-    if (!run(q, sql, binds, error))
+    QStringList values;
+    {
+        sql::Read r(sql, binds);
+        const int column = fieldIndex(r, field, error);
+        if (column < 0)
+            return false;
+        values = columnTexts(r, column, error);
+        if (!r.ok())
+            return false;
+    }
+    sql::WriteScope scope;
+    if (!sql::report(scope.status(), error))
         return false;
-    return FillStrGridTmp(q, field, error);
+    const QString clear = QStringLiteral("DELETE FROM StrGrid_tmp");
+    if (!run(sql::statement(clear), clear, {}, error))
+        return false;
+    const QString insert = QStringLiteral("INSERT INTO StrGrid_tmp (TmpID) VALUES (?)");
+    QSqlQuery &q = sql::statement(insert);
+    for (const QString &v : std::as_const(values)) {
+        if (!run(q, insert, {v}, error))
+            return false;
+    }
+    return sql::report(scope.commit(), error);
 }
 
 QStringList PickGridValues(const QString &sql, const QVariantList &binds, const QString &field, QString *error)
 {
     clearError(error);
-    QSqlQuery q(db());
-    q.setForwardOnly(true);
-    if (!run(q, sql, binds, error))
-        return {};
-    const int column = fieldIndex(q, field, error);
+    sql::Read r(sql, binds);
+    const int column = fieldIndex(r, field, error);
     if (column < 0)
         return {};
-    QStringList values;
-    while (q.next())
-        values << q.value(column).toString();
-    if (q.lastError().isValid()) {
-        fail(error, q);
-        return {};
-    }
-    return values;
+    return columnTexts(r, column, error);
 }
 
 QList<PickRow> PickGridRows(const QStringList &names)
@@ -349,18 +393,8 @@ QString PickListSortStatement(FoodKind table, const QString &column, PickFallbac
 namespace {
 QStringList idValues(const QString &sql, const QVariantList &binds, QString *error)
 {
-    QSqlQuery q(db());
-    q.setForwardOnly(true);
-    QStringList ids;
-    if (!run(q, sql, binds, error))
-        return ids;
-    while (q.next())
-        ids << q.value(0).toString();
-    if (q.lastError().isValid()) {
-        fail(error, q);
-        return {};
-    }
-    return ids;
+    sql::Read r(sql, binds);
+    return columnTexts(r, 0, error);
 }
 } // namespace
 
@@ -428,8 +462,6 @@ QStringList PickListNames(FoodKind kind, const QStringList &ids, const QString &
     for (const QString &i : ids)
         list.append(i);
     const QString json = QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Compact));
-    QSqlQuery q(db());
-    q.setForwardOnly(true);
     QString sql;
     if (order.isEmpty()) {
         sql = QStringLiteral("SELECT t.%1 FROM %2 t JOIN (SELECT value AS id, max(key) AS pos FROM json_each(?) "
@@ -439,17 +471,8 @@ QStringList PickListNames(FoodKind kind, const QStringList &ids, const QString &
         sql = QStringLiteral("SELECT %1 FROM %2 WHERE %3 IN (SELECT value FROM json_each(?)) ORDER BY %4")
                   .arg(name, table, id, order);
     }
-    if (!run(q, sql, {json}, error))
-        return {};
-    QStringList names;
-    names.reserve(ids.size());
-    while (q.next())
-        names << q.value(0).toString();
-    if (q.lastError().isValid()) {
-        fail(error, q);
-        return {};
-    }
-    return names;
+    sql::Read r(sql, {json});
+    return columnTexts(r, 0, error);
 }
 
 QString NextDishID(const QString &kindName, QString *error)

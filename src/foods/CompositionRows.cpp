@@ -50,15 +50,14 @@ void CompositionRows::sort(int column, Qt::SortOrder order)
 Result CompositionRows::reload()
 {
     // The fields of the table, as the statement names them.
-    QSqlQuery q(sql::connection());
-    q.setForwardOnly(true);
-    Result r = sql::exec(q, QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(m_statement.table));
-    if (!r)
-        return r;
     QStringList fields;
-    const QSqlRecord rec = q.record();
-    for (int c = 0; c < rec.count(); ++c)
-        fields << rec.fieldName(c);
+    {
+        const sql::Read head(QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(m_statement.table));
+        if (!head.ok())
+            return head.status();
+        for (int c = 0; c < head.columnCount(); ++c)
+            fields << head.columnName(c);
+    }
 
     QString order = QStringLiteral("rowid");
     const int sortIndex = int(fields.indexOf(m_sortField, 0));
@@ -71,15 +70,16 @@ Result CompositionRows::reload()
         order = QStringLiteral("(%1 IS NULL OR (typeof(%1) = 'text' AND trim(%1) = '')), %1 %2, rowid")
                     .arg(f, m_sortOrder == Qt::DescendingOrder ? QStringLiteral("DESC") : QStringLiteral("ASC"));
     }
-    r = sql::exec(q, QStringLiteral("SELECT rowid FROM %1 WHERE %2 ORDER BY %3").arg(m_statement.table, m_statement.where, order),
-                  m_statement.binds);
-    if (!r)
-        return r;
     QVector<qint64> ids;
-    while (q.next())
-        ids.append(q.value(0).toLongLong());
-    if (q.lastError().isValid())
-        return failure(Status::DbError, sql::errorText(q));
+    {
+        sql::Read q(QStringLiteral("SELECT rowid FROM %1 WHERE %2 ORDER BY %3")
+                        .arg(m_statement.table, m_statement.where, order),
+                    m_statement.binds);
+        while (q.next())
+            ids.append(q.integer(0));
+        if (!q.ok())
+            return q.status();
+    }
     beginResetModel();
     m_fields = fields;
     m_ids = std::move(ids);
@@ -109,21 +109,20 @@ const CompositionRows::Block *CompositionRows::block(int index) const
         position.insert(id, i);
     }
     list += QLatin1Char(']');
-    QSqlQuery q(sql::connection());
-    q.setForwardOnly(true);
     const int columns = int(m_fields.size());
     Block b;
     b.cells.resize(qsizetype(n) * columns);
-    if (sql::exec(q,
-                  QStringLiteral("SELECT rowid, * FROM %1 WHERE rowid IN (SELECT value FROM json_each(?))")
-                      .arg(m_statement.table),
-                  {list})) {
+    {
+        sql::Read q(QStringLiteral("SELECT rowid, * FROM %1 WHERE rowid IN (SELECT value FROM json_each(?))")
+                        .arg(m_statement.table),
+                    {list});
+        const int read = std::min(columns, q.columnCount() - 1);
         while (q.next()) {
-            const auto p = position.constFind(q.value(0).toLongLong());
+            const auto p = position.constFind(q.integer(0));
             if (p == position.constEnd())
                 continue;
             QVariant *row = b.cells.data() + qsizetype(*p) * columns;
-            for (int c = 0; c < columns; ++c)
+            for (int c = 0; c < read; ++c)
                 row[c] = q.value(c + 1);
         }
     }

@@ -247,6 +247,14 @@ private slots:
         // read the other two as two broken characters.
         QTest::newRow("unknown escape") << QByteArray("[Config]\nCmpInfo=\"某市\\分机\"\n") << false
                                         << QStringLiteral("第 2 行");
+        // QSettings takes "#" lines for lines with a key: a quote there
+        // would swallow the lines after it.
+        QTest::newRow("comments") << QByteArray("# note\n[Config]\n; \"quoted\" note\nIsThreeTwo=2\n#x=1\n") << true
+                                  << QString();
+        QTest::newRow("quote in # comment") << QByteArray("[Config]\n# it's \"x\nIsThreeTwo=2\n") << false
+                                            << QStringLiteral("第 2 行");
+        QTest::newRow("# comment continued") << QByteArray("[Config]\n# note \\\nIsThreeTwo=2\n") << false
+                                             << QStringLiteral("第 2 行");
         QTest::newRow("oversized") << QByteArray("[Config]\n") + QByteArray(ini::kMaxIniBytes, 'a') + "=1\n" << false
                                    << QString();
     }

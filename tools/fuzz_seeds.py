@@ -123,6 +123,7 @@ put("ini", "bad-inner-byte-order-mark.ini", "[RNI]\n21=\ufeff211.5\n")
 put("ini", "bad-text-after-section.ini", "[a] \"\nx=1\n\"\n")
 put("ini", "bad-unknown-escape.ini", "[Config]\nCmpInfo=\"某市\\分机\"\n")
 put("ini", "bad-billion-rows.ini", "[TOTALNUM]\nTotal=1000000000\n")
+put("ini", "bad-fuzz-quote-in-hash-comment.ini", "[a]\ny=1\n#com#  \"\ny=2\n")
 put("ini", "valid-typed-values.ini", "[a]\ny=@one, two ,three\nr=@Rect(1 2 3 4)\nb=@ByteArray(x), @Size(1 2)\nv=@Invalid()\n")
 
 # ---------------------------------------------------------------- dish library files

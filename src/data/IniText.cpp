@@ -249,8 +249,18 @@ QString parse(const QByteArray &bytes, Document *out)
         while (first < line.size() && line[first].isSpace())
             ++first;
         line = line.mid(first);
-        if (line.isEmpty() || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')))
+        if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
             continue;
+        if (line.startsWith(QLatin1Char('#'))) {
+            // QSettings reads a "#" line as a line like any other: a quote in
+            // it, or a backslash at its end, would join the lines after it to
+            // it, and their keys would be lost there.
+            if (line.contains(QLatin1Char('"')))
+                return lineFault(lineNo, QStringLiteral("注释行含有引号"));
+            if (line.endsWith(QLatin1Char('\\')))
+                return lineFault(lineNo, QStringLiteral("行末的反斜杠（续行）"));
+            continue;
+        }
 
         if (line.startsWith(QLatin1Char('['))) {
             const qsizetype close = line.indexOf(QLatin1Char(']'));

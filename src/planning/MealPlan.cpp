@@ -469,14 +469,16 @@ namespace {
 CompositionValues sumBlock(const QString &sql, const QVariantList &binds, QString *error)
 {
     CompositionValues sums{};
-    QSqlQuery q(nqb::db());
-    q.setForwardOnly(true);
-    if (!sql::exec(q, sql, binds, error))
-        return sums;
+    sql::Read q(sql, binds);
     while (q.next()) {
         const CompositionValues v = plandb::compositionOf(q, 0);
         for (int i = 0; i < kCompositionCount; ++i)
             sums[i] += v[i];
+    }
+    if (!q.ok()) {
+        if (error)
+            *error = q.status().message;
+        return CompositionValues{};
     }
     for (double &s : sums)
         s = roundHalfEven(s, 4);

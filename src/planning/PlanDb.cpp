@@ -44,6 +44,22 @@ RequirementValues requirementOf(const QSqlQuery &q, int first)
     return v;
 }
 
+CompositionValues compositionOf(const sql::Read &r, int first)
+{
+    CompositionValues v{};
+    for (int i = 0; i < kCompositionCount; ++i)
+        v[i] = toNumber(r.value(first + i));
+    return v;
+}
+
+RequirementValues requirementOf(const sql::Read &r, int first)
+{
+    RequirementValues v{};
+    for (int i = 0; i < kRequirementCount; ++i)
+        v[i] = toNumber(r.value(first + i));
+    return v;
+}
+
 QString assignments(const QStringList &columns)
 {
     QStringList parts;
@@ -80,15 +96,21 @@ bool readRequirementRow(const QString &table, const QString &remark, Requirement
             *error = QObject::tr("未知的数据表 %1").arg(table);
         return false;
     }
-    QSqlQuery q(nqb::db());
     const QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE REMARK=? ORDER BY rowid LIMIT 1")
                             .arg(joinColumns(requirementColumns()), table);
-    if (!sql::exec(q, sql, {remark}, error, table))
-        return false;
-    if (q.next()) {
-        *values = requirementOf(q, 0);
+    sql::Read r(sql, {remark});
+    if (r.next()) {
+        *values = requirementOf(r, 0);
         if (found)
             *found = true;
+    }
+    if (!r.ok()) {
+        *values = RequirementValues{};
+        if (found)
+            *found = false;
+        if (error)
+            *error = table + QStringLiteral(": ") + r.status().message;
+        return false;
     }
     return true;
 }
@@ -101,10 +123,10 @@ bool writeRequirementRow(const QString &table, const QString &remark, const Requ
             *error = QObject::tr("未知的数据表 %1").arg(table);
         return false;
     }
-    QSqlQuery q(nqb::db());
     const QString sql =
         QStringLiteral("UPDATE %1 SET %2 WHERE rowid=(SELECT rowid FROM %1 WHERE REMARK=? ORDER BY rowid LIMIT 1)")
             .arg(table, assignments(requirementColumns()));
+    QSqlQuery &q = sql::statement(sql);
     QVariantList binds;
     for (double v : values)
         binds << v;

@@ -30,6 +30,9 @@ RequirementValues requirementOf(const QSqlRecord &record);
 // The same from the current row of q, whose columns from first on are the
 // requirement columns in block order.
 RequirementValues requirementOf(const QSqlQuery &q, int first);
+// The same from the current row of a direct read.
+CompositionValues compositionOf(const sql::Read &r, int first);
+RequirementValues requirementOf(const sql::Read &r, int first);
 
 // "WATER=?, ENERC_kcal=?, ..." for an UPDATE of the given columns.
 QString assignments(const QStringList &columns);

@@ -82,17 +82,16 @@ QString missingActualRow(const QString &week)
     return QObject::tr("WeekStats_tmp 中缺少“%1”的“实际”行，无法统计。").arg(week);
 }
 
-bool writeActual(QSqlQuery &q, const QString &week, const RequirementValues &v, QString *error)
+bool writeActual(const QString &week, const RequirementValues &v, QString *error)
 {
     QVariantList binds;
     for (double x : v)
         binds << x;
     binds << week;
-    if (!sql::exec(
-            q,
-            QStringLiteral("UPDATE WeekStats_tmp SET %1 WHERE WEEK=? AND REMARK='实际'")
-                .arg(plandb::assignments(requirementColumns())),
-            binds, error, QStringLiteral("WeekStats_tmp")))
+    const QString sql = QStringLiteral("UPDATE WeekStats_tmp SET %1 WHERE WEEK=? AND REMARK='实际'")
+                            .arg(plandb::assignments(requirementColumns()));
+    QSqlQuery &q = sql::statement(sql);
+    if (!sql::exec(q, sql, binds, error, QStringLiteral("WeekStats_tmp")))
         return false;
     // A missing row would leave that range without figures: the sums are not kept.
     if (q.numRowsAffected() < 1) {
@@ -110,16 +109,13 @@ bool recompute(QString *error)
     sql::WriteScope tx;
     if (!sql::report(tx.status(), error))
         return false;
-    QSqlQuery q(nqb::db());
-
     // Clear every row.
     {
         QVariantList zeros;
         for (int i = 0; i < kRequirementCount; ++i)
             zeros << 0.0;
-        if (!sql::exec(q,
-                          QStringLiteral("UPDATE WeekStats_tmp SET %1").arg(plandb::assignments(requirementColumns())),
-                          zeros, error, QStringLiteral("WeekStats_tmp")))
+        const QString sql = QStringLiteral("UPDATE WeekStats_tmp SET %1").arg(plandb::assignments(requirementColumns()));
+        if (!sql::exec(sql::statement(sql), sql, zeros, error, QStringLiteral("WeekStats_tmp")))
             return false;
     }
 
@@ -128,27 +124,27 @@ bool recompute(QString *error)
     RequirementValues week{};
     std::array<RequirementValues, plan::kWeekdayCount> days{};
     {
-        QSqlQuery rows(nqb::db());
-        rows.setForwardOnly(true);
-        if (!sql::exec(rows,
-                          QStringLiteral("SELECT WEEK, %1 FROM NQBNutri_tmp ORDER BY rowid")
-                              .arg(joinColumns(requirementColumns())),
-                          {}, error, QStringLiteral("NQBNutri_tmp")))
-            return false;
+        sql::Read rows(QStringLiteral("SELECT WEEK, %1 FROM NQBNutri_tmp ORDER BY rowid")
+                           .arg(joinColumns(requirementColumns())));
         while (rows.next()) {
             const RequirementValues v = plandb::requirementOf(rows, 1);
-            const int day = plan::weekdayIndex(rows.value(0).toString());
+            const int day = plan::weekdayIndex(rows.text(0));
             for (int k = 0; k < kRequirementCount; ++k) {
                 week[k] += v[k];
                 if (day >= 0)
                     days[day][k] += v[k];
             }
         }
+        if (!rows.ok()) {
+            if (error)
+                *error = QStringLiteral("NQBNutri_tmp: ") + rows.status().message;
+            return false;
+        }
     }
-    if (!writeActual(q, QString::fromLatin1(plan::kAllWeekCode), week, error))
+    if (!writeActual(QString::fromLatin1(plan::kAllWeekCode), week, error))
         return false;
     for (int d = 0; d < plan::kWeekdayCount; ++d) {
-        if (!writeActual(q, plan::weekdayCode(d), days[d], error))
+        if (!writeActual(plan::weekdayCode(d), days[d], error))
             return false;
     }
 
@@ -187,17 +183,17 @@ Selection showSelection(const QString &code, int percent)
     if (!plandb::writeRequirementRow(table, QStringLiteral("标准"), standard, &err))
         s.error = err;
 
-    QSqlQuery q(nqb::db());
-    if (sql::exec(q,
-                     QStringLiteral("SELECT %1 FROM WeekStats_tmp WHERE WEEK=? AND REMARK='实际' ORDER BY rowid LIMIT 1")
-                         .arg(joinColumns(requirementColumns())),
-                     {code}, &err, table)) {
-        if (q.next())
-            actual = plandb::requirementOf(q, 0);
-        else if (s.error.isEmpty())
+    sql::Read q(QStringLiteral("SELECT %1 FROM WeekStats_tmp WHERE WEEK=? AND REMARK='实际' ORDER BY rowid LIMIT 1")
+                    .arg(joinColumns(requirementColumns())),
+                {code});
+    const bool onRow = q.next();
+    if (onRow)
+        actual = plandb::requirementOf(q, 0);
+    if (s.error.isEmpty()) {
+        if (!q.ok())
+            s.error = table + QStringLiteral(": ") + q.status().message;
+        else if (!onRow)
             s.error = missingActualRow(code);
-    } else if (s.error.isEmpty()) {
-        s.error = err;
     }
 
     const QStringList labels = barLabels();

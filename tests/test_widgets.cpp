@@ -385,6 +385,30 @@ void WidgetsTest::columnsByNameSurviveRequery()
     DataGrid plain;
     plain.setModel(&model);
     QVERIFY(g.horizontalHeader()->sizeHint().height() > plain.horizontalHeader()->sizeHint().height());
+
+    // Names are looked up by what the model holds now: a query of other
+    // columns in another order, then the same count of columns renamed.
+    runQuery(model, QStringLiteral("SELECT EDIBLE, CODE FROM t"));
+    QCOMPARE(plain.fieldNames(), QStringList({QStringLiteral("EDIBLE"), QStringLiteral("CODE")}));
+    QCOMPARE(plain.column(QStringLiteral("code")), 1);
+    QCOMPARE(plain.column(QStringLiteral("FOODNAME")), -1);
+    runQuery(model, QStringLiteral("SELECT WEIGHT, FOODNAME FROM t"));
+    QCOMPARE(plain.column(QStringLiteral("FoodName")), 1);
+    QCOMPARE(plain.column(QStringLiteral("CODE")), -1);
+    QCOMPARE(plain.value(1, QStringLiteral("FOODNAME")).toString(), kOddName);
+
+    // A model without a record is named by its headers, also when they change.
+    QStandardItemModel items(2, 2);
+    items.setHorizontalHeaderLabels({QStringLiteral("A"), QStringLiteral("B")});
+    DataGrid byHeader;
+    byHeader.setModel(&items);
+    QCOMPARE(byHeader.column(QStringLiteral("b")), 1);
+    items.setHorizontalHeaderLabels({QStringLiteral("B"), QStringLiteral("C")});
+    QCOMPARE(byHeader.column(QStringLiteral("B")), 0);
+    QCOMPARE(byHeader.column(QStringLiteral("A")), -1);
+    items.insertColumn(0);
+    items.setHeaderData(0, Qt::Horizontal, QStringLiteral("Z"));
+    QCOMPARE(byHeader.fieldNames(), QStringList({QStringLiteral("Z"), QStringLiteral("B"), QStringLiteral("C")}));
 }
 
 void WidgetsTest::exportWritesAllRowsOfVisibleColumns()

@@ -79,6 +79,18 @@ void DataGrid::setModel(QAbstractItemModel *model)
         disconnect(c);
     m_sourceConnections.clear();
     m_source = model;
+    m_fieldsKnown = false;
+    if (model) {
+        // Connected before the proxy and the views hear of a change, so that
+        // nothing reacting to it reads the names of the columns before it.
+        auto forget = [this] { m_fieldsKnown = false; };
+        m_sourceConnections << connect(model, &QAbstractItemModel::modelReset, this, forget)
+                            << connect(model, &QAbstractItemModel::columnsInserted, this, forget)
+                            << connect(model, &QAbstractItemModel::columnsRemoved, this, forget)
+                            << connect(model, &QAbstractItemModel::columnsMoved, this, forget)
+                            << connect(model, &QAbstractItemModel::headerDataChanged, this, forget)
+                            << connect(model, &QAbstractItemModel::layoutChanged, this, forget);
+    }
     m_proxy->setSourceModel(model);
     if (model) {
         auto dirty = [this] { invalidateFooters(); };
@@ -91,6 +103,7 @@ void DataGrid::setModel(QAbstractItemModel *model)
                             << connect(model, &QAbstractItemModel::columnsRemoved, this, &DataGrid::sourceReset)
                             << connect(model, &QObject::destroyed, this, [this] {
                                    m_source = nullptr;
+                                   m_fieldsKnown = false;
                                    invalidateFooters();
                                });
     }
@@ -149,16 +162,34 @@ int DataGrid::columnCount() const
     return m_source ? m_source->columnCount() : 0;
 }
 
+void DataGrid::ensureFields() const
+{
+    if (m_fieldsKnown)
+        return;
+    m_fields.clear();
+    m_fieldColumns.clear();
+    if (m_source) {
+        const int n = m_source->columnCount();
+        QSqlRecord r;
+        if (auto *q = qobject_cast<QSqlQueryModel *>(m_source))
+            r = q->record();
+        for (int c = 0; c < n; ++c) {
+            const QString name = c < r.count() ? r.fieldName(c)
+                                               : m_source->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+            m_fields << name;
+            // The first column of a name is the one a lookup finds.
+            const QString k = key(name);
+            if (!m_fieldColumns.contains(k))
+                m_fieldColumns.insert(k, c);
+        }
+    }
+    m_fieldsKnown = true;
+}
+
 QString DataGrid::fieldName(int column) const
 {
-    if (!m_source || column < 0 || column >= m_source->columnCount())
-        return {};
-    if (auto *q = qobject_cast<QSqlQueryModel *>(m_source)) {
-        const QSqlRecord r = q->record();
-        if (column < r.count())
-            return r.fieldName(column);
-    }
-    return m_source->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+    ensureFields();
+    return column >= 0 && column < m_fields.size() ? m_fields.at(column) : QString();
 }
 
 QStringList DataGrid::fieldNames() const
@@ -171,11 +202,8 @@ QStringList DataGrid::fieldNames() const
 
 int DataGrid::column(const QString &field) const
 {
-    const QString k = key(field.trimmed());
-    for (int c = 0; c < columnCount(); ++c)
-        if (key(fieldName(c)) == k)
-            return c;
-    return -1;
+    ensureFields();
+    return m_fieldColumns.value(key(field.trimmed()), -1);
 }
 
 bool DataGrid::hasColumnSettings(const QString &field) const

@@ -246,4 +246,11 @@ private:
     mutable bool m_footersDirty = true;
     mutable QList<FooterCache> m_footerCache;
     QList<QMetaObject::Connection> m_sourceConnections;
+    // The source's field names and their columns (by key), read once per
+    // change of its columns: a lookup by name runs for every column of
+    // every refresh.
+    void ensureFields() const;
+    mutable bool m_fieldsKnown = false;
+    mutable QStringList m_fields;
+    mutable QHash<QString, int> m_fieldColumns;
 };

@@ -200,6 +200,11 @@ void TDM::open()
             // checkpoints wait for the disk: see "Durability" in README.md.
             q.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
             q.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+            // A database of an earlier version gets the search indexes once;
+            // without them a search only takes longer, so a failure here
+            // (a lock, a full disk) stops nothing.
+            if (!m_readOnly)
+                nqb::ensureSearchIndexes(d);
         }
         if (!m_openError.isEmpty()) {
             d.close();

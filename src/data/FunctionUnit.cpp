@@ -421,11 +421,25 @@ QStringList SearchIds(FoodKind kind, const QString &text, QString *error)
     clearError(error);
     const bool foods = kind == FoodKind::RawFood;
     const QString pattern = QLatin1Char('%') + sql::likeLiteral(text) + QLatin1Char('%');
-    return idValues(QStringLiteral("SELECT %1 FROM %2 WHERE FoodName LIKE ? ESCAPE '\\' OR PYJM LIKE ? ESCAPE '\\' "
-                                   "ORDER BY rowid")
-                        .arg(foods ? QStringLiteral("Code") : QStringLiteral("FOODID"),
-                             foods ? QStringLiteral("Nutri_tb") : QStringLiteral("CateNutri_tb")),
-                    {pattern, pattern}, error);
+    // Without an order SQLite reads the search index (name, initials and
+    // code) instead of the whole table; the table order is restored here.
+    sql::Read r(QStringLiteral("SELECT rowid, %1 FROM %2 WHERE FoodName LIKE ? ESCAPE '\\' OR PYJM LIKE ? ESCAPE '\\'")
+                    .arg(foods ? QStringLiteral("Code") : QStringLiteral("FOODID"),
+                         foods ? QStringLiteral("Nutri_tb") : QStringLiteral("CateNutri_tb")),
+                {pattern, pattern});
+    std::vector<std::pair<qint64, QString>> found;
+    while (r.next())
+        found.emplace_back(r.integer(0), r.text(1));
+    if (!r.ok()) {
+        fail(error, r);
+        return {};
+    }
+    std::sort(found.begin(), found.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    QStringList ids;
+    ids.reserve(qsizetype(found.size()));
+    for (auto &f : found)
+        ids << std::move(f.second);
+    return ids;
 }
 
 QStringList PickListNames(FoodKind kind, const QStringList &ids, const QString &column, PickFallbackOrder fallback,

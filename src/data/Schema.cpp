@@ -282,6 +282,34 @@ QStringList requirementRowRemarks()
             QStringLiteral("实际")};
 }
 
+QStringList searchIndexStatements()
+{
+    QStringList out;
+    const auto index = [&out](const char *table, const char *name, const char *pinyin, const char *code) {
+        out << QStringLiteral("CREATE INDEX IF NOT EXISTS %1_search ON %1(%2, %3, %4)")
+                   .arg(QLatin1String(table), QLatin1String(name), QLatin1String(pinyin), QLatin1String(code));
+    };
+    index("Nutri_tb", "FoodName", "PYJM", "Code");
+    index("CateNutri_tb", "FOODNAME", "PYJM", "FOODID");
+    for (const char *t : {"Amino_tb", "Fatty_tb", "OtherContent_tb", "Isoflavone_tb", "GlycemicIndex_tb"})
+        index(t, "FoodName", "PYJM", "CODE");
+    return out;
+}
+
+QString ensureSearchIndexes(QSqlDatabase db)
+{
+    sql::WriteScope scope(db);
+    if (!scope.isOpen())
+        return scope.status().message;
+    QSqlQuery q(db);
+    for (const QString &s : searchIndexStatements()) {
+        if (!q.exec(s))
+            return q.lastError().text();
+    }
+    const Result r = scope.commit();
+    return r.ok() ? QString() : r.message;
+}
+
 QString createSchema(QSqlDatabase db)
 {
     sql::WriteScope scope(db);
@@ -294,6 +322,10 @@ QString createSchema(QSqlDatabase db)
             if (!q.exec(sql))
                 return fail(t.name);
         }
+    }
+    for (const QString &s : searchIndexStatements()) {
+        if (!q.exec(s))
+            return fail(QStringLiteral("search index"));
     }
     q.prepare(QStringLiteral("INSERT INTO SchemaVersion_tb (VERSION) VALUES (?)"));
     q.addBindValue(kSchemaVersion);

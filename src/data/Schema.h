@@ -34,6 +34,13 @@ QStringList requirementRowRemarks();
 // one transaction. Returns an empty string or the error text.
 QString createSchema(QSqlDatabase db);
 
+// The indexes a search by name or initials reads instead of the tables
+// (each holds the name, the initials and the code): created with the schema,
+// and on opening a database made before they existed. Returns an empty
+// string or the error text.
+QStringList searchIndexStatements();
+QString ensureSearchIndexes(QSqlDatabase db);
+
 // Version stored in the file (0 when the version table is missing).
 int storedSchemaVersion(QSqlDatabase db);
 

@@ -4,6 +4,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <algorithm>
+
 namespace nqb::browser {
 
 namespace {
@@ -59,7 +61,7 @@ Result CompositionRows::reload()
             fields << head.columnName(c);
     }
 
-    QString order = QStringLiteral("rowid");
+    QString order;
     const int sortIndex = int(fields.indexOf(m_sortField, 0));
     if (!m_sortField.isEmpty() && sortIndex < 0) {
         // Not a field of this table: the table order.
@@ -72,13 +74,19 @@ Result CompositionRows::reload()
     }
     QVector<qint64> ids;
     {
-        sql::Read q(QStringLiteral("SELECT rowid FROM %1 WHERE %2 ORDER BY %3")
-                        .arg(m_statement.table, m_statement.where, order),
+        // In table order the filter reads an index (of the codes, or of the
+        // names and initials) rather than the table, and the identifiers are
+        // put in order here.
+        sql::Read q(order.isEmpty() ? QStringLiteral("SELECT rowid FROM %1 WHERE %2").arg(m_statement.table, m_statement.where)
+                                    : QStringLiteral("SELECT rowid FROM %1 WHERE %2 ORDER BY %3")
+                                          .arg(m_statement.table, m_statement.where, order),
                     m_statement.binds);
         while (q.next())
             ids.append(q.integer(0));
         if (!q.ok())
             return q.status();
+        if (order.isEmpty())
+            std::sort(ids.begin(), ids.end());
     }
     beginResetModel();
     m_fields = fields;

@@ -84,6 +84,7 @@ private slots:
     void pickGridLayout_data();
     void pickGridLayout();
     void pickListSortStatement();
+    void pickListNamesOfListedIds();
     void nextDishId();
     void nextKindId();
     void clearTableAcceptsSchemaTablesOnly();
@@ -269,6 +270,27 @@ void FunctionUnitTest::pickGridLayout()
     QVERIFY(!FillPickGrid("SELECT nothing FROM nowhere", {}, "TmpID", &grid, &error));
     QVERIFY(!error.isEmpty());
     QCOMPARE(gridCells(grid), cells);
+}
+
+// The chooser's list: the listed rows only, in the wanted order, whatever
+// characters their identifiers hold; an identifier listed twice counts once,
+// at its last place.
+void FunctionUnitTest::pickListNamesOfListedIds()
+{
+    const QString odd = QStringLiteral("9\"x\\y\tz,]");
+    addFood("01-1-003", "甲", "J", 300);
+    addFood("01-1-001", "乙", "Y", 100);
+    addFood(odd, "丙", "B", 500);
+    addFood("01-1-004", "丁", "D", 900); // not listed
+    const QStringList ids{"01-1-003", odd, "01-1-001", "01-1-003", "no such"};
+    QCOMPARE(PickListNames(FoodKind::RawFood, ids, "none", PickFallbackOrder::Listed), QStringList({"丙", "乙", "甲"}));
+    QCOMPARE(PickListNames(FoodKind::RawFood, ids, "ENERC_kcal", PickFallbackOrder::Identifier),
+             QStringList({"丙", "甲", "乙"}));
+    QCOMPARE(PickListNames(FoodKind::RawFood, ids, "none", PickFallbackOrder::Name), QStringList({"丙", "乙", "甲"}));
+    QVERIFY(PickListNames(FoodKind::RawFood, {}, "none").isEmpty());
+    QString error;
+    QVERIFY(PickListNames(FoodKind::RawFood, ids, "Code; --", PickFallbackOrder::Listed, &error).isEmpty());
+    QVERIFY(!error.isEmpty());
 }
 
 void FunctionUnitTest::pickListSortStatement()

@@ -6,8 +6,6 @@
 #include "data/Schema.h"
 
 #include <QHash>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QObject>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -41,6 +39,36 @@ void clearError(QString *error)
 bool run(QSqlQuery &q, const QString &sql, const QVariantList &binds, QString *error)
 {
     return sql::exec(q, sql, binds, error);
+}
+
+// ["a","b",...] of the texts, for json_each(): quotes, backslashes and
+// control characters escaped, everything else as it is.
+QString jsonTextArray(const QStringList &texts)
+{
+    QString out;
+    qsizetype size = 2;
+    for (const QString &t : texts)
+        size += t.size() + 3;
+    out.reserve(size);
+    out += QLatin1Char('[');
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        if (i)
+            out += QLatin1Char(',');
+        out += QLatin1Char('"');
+        for (const QChar c : texts.at(i)) {
+            if (c == QLatin1Char('"') || c == QLatin1Char('\\')) {
+                out += QLatin1Char('\\');
+                out += c;
+            } else if (c.unicode() < 0x20) {
+                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            } else {
+                out += c;
+            }
+        }
+        out += QLatin1Char('"');
+    }
+    out += QLatin1Char(']');
+    return out;
 }
 
 // The failure of a direct read, as the message to show.
@@ -472,10 +500,7 @@ QStringList PickListNames(FoodKind kind, const QStringList &ids, const QString &
     // Only the listed rows are read (found by their identifiers' index), in
     // the wanted order; in the list's order, each row at the last place its
     // identifier is listed.
-    QJsonArray list;
-    for (const QString &i : ids)
-        list.append(i);
-    const QString json = QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Compact));
+    const QString json = jsonTextArray(ids);
     QString sql;
     if (order.isEmpty()) {
         sql = QStringLiteral("SELECT t.%1 FROM %2 t JOIN (SELECT value AS id, max(key) AS pos FROM json_each(?) "

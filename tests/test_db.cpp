@@ -188,6 +188,16 @@ private slots:
         QCOMPARE(counted(), 0);
         QVERIFY(insertMark(QStringLiteral("x")));
         QCOMPARE(counted(), 1);
+        // Writes through the same path count their rows, and fail with a message.
+        const QString insert = QStringLiteral("INSERT INTO StrGrid_tmp (TmpID) VALUES (?)");
+        QCOMPARE(sql::run(insert, {QStringLiteral("w1")}).rows, 1);
+        QCOMPARE(sql::run(insert, {QStringLiteral("w2")}).rows, 1);
+        QCOMPARE(counted(), 3);
+        QCOMPARE(sql::run(QStringLiteral("DELETE FROM StrGrid_tmp WHERE TmpID LIKE 'w%'"), {}).rows, 2);
+        const Result refused = sql::run(QStringLiteral("INSERT INTO NoSuchTable VALUES (?)"), {1});
+        QCOMPARE(refused.status, Status::DbError);
+        QVERIFY(refused.message.contains(QStringLiteral("NoSuchTable")));
+        QCOMPARE(counted(), 1);
 
         // Failures carry their message and give no rows.
         {

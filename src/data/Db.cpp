@@ -331,6 +331,17 @@ double Read::number(int column) const
     return m_stmt ? sqlite3_column_double(m_stmt, column) : 0.0;
 }
 
+Result run(const QString &sql, const QVariantList &binds)
+{
+    Read r(sql, binds);
+    while (r.next()) {
+    }
+    if (!r.ok())
+        return r.status();
+    sqlite3 *h = connectionHandle();
+    return succeeded(h ? sqlite3_changes(h) : 0);
+}
+
 QVariant Read::value(int column) const
 {
     if (!m_stmt)

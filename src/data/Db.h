@@ -126,6 +126,13 @@ private:
     Result m_status;
 };
 
+// Runs one statement straight through SQLite with the statement kept prepared
+// and the values bound as Read binds them: for a write repeated once per row
+// of a long loop (the rows of a loaded plan), where binding through QSqlQuery
+// costs more than the write. Ok with the rows changed, or DbError with the
+// message.
+Result run(const QString &sql, const QVariantList &binds);
+
 // A group of writes that is stored whole or not at all. On the program's
 // connection while the database is read-only it does not open (status:
 // readOnlyMessage()). Scopes nest: one

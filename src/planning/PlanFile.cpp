@@ -278,14 +278,11 @@ PlanResult loadPlan(const QString &path, int mealPattern)
     QStringList marks;
     for (int c = 0; c < kPlanColumns; ++c)
         marks << QStringLiteral("?");
-    if (!q.prepare(QStringLiteral("INSERT INTO NQBNutri_tmp (%1) VALUES (%2)")
-                       .arg(joinColumns(planColumns()), marks.join(QLatin1Char(',')))))
-        return failure(PlanStatus::DbError, sql::errorText(q));
+    const QString insert = QStringLiteral("INSERT INTO NQBNutri_tmp (%1) VALUES (%2)")
+                               .arg(joinColumns(planColumns()), marks.join(QLatin1Char(',')));
     for (const QVariantList &row : rows) {
-        for (int c = 0; c < kPlanColumns; ++c)
-            q.bindValue(c, row[c]);
-        if (!q.exec())
-            return failure(PlanStatus::DbError, sql::errorText(q));
+        if (const Result r = sql::run(insert, row); !r.ok())
+            return failure(PlanStatus::DbError, r.message);
     }
     const PlanResult dropped = plan::applyMealPattern(mealPattern);
     if (!dropped.ok())

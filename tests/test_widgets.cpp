@@ -409,6 +409,18 @@ void WidgetsTest::columnsByNameSurviveRequery()
     items.insertColumn(0);
     items.setHeaderData(0, Qt::Horizontal, QStringLiteral("Z"));
     QCOMPARE(byHeader.fieldNames(), QStringList({QStringLiteral("Z"), QStringLiteral("B"), QStringLiteral("C")}));
+
+    // Title widths are measured once per text and font: a longer title or a
+    // larger font is measured anew.
+    QHeaderView *h = byHeader.horizontalHeader();
+    const int narrow = h->sectionSizeHint(1);
+    items.setHeaderData(1, Qt::Horizontal, QStringLiteral("蛋白质 Protein [g]"));
+    const int wide = h->sectionSizeHint(1);
+    QVERIFY(wide > narrow);
+    QFont big = h->font();
+    big.setPointSizeF(big.pointSizeF() * 2);
+    h->setFont(big);
+    QVERIFY(h->sectionSizeHint(1) > wide + 20);
 }
 
 void WidgetsTest::exportWritesAllRowsOfVisibleColumns()

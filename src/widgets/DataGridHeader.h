@@ -4,6 +4,8 @@
 // cell. Internal to the grid (widgets/DataGrid.h is the interface).
 #include "data/NumberFormat.h"
 
+#include <QEvent>
+#include <QHash>
 #include <QHeaderView>
 #include <QPainter>
 #include <QStyleOptionHeader>
@@ -88,21 +90,39 @@ public:
 
     QSize titleSize(int logical) const { return sectionSizeFromContents(logical); }
 
+private:
+    // The width of a title's text in the header's font, measured once: the
+    // header measures every title again after each change of its model.
+    int textWidth(const QString &text) const
+    {
+        const auto it = m_widths.constFind(text);
+        if (it != m_widths.constEnd())
+            return *it;
+        const int w = fontMetrics().horizontalAdvance(text);
+        m_widths.insert(text, w);
+        return w;
+    }
+    mutable QHash<QString, int> m_widths;
+
+public:
+
 protected:
     QSize sectionSizeFromContents(int logical) const override
     {
         const QString t = titleOf(logical);
         QString upper, lower;
         const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
-        const QFontMetrics fm = fontMetrics();
-        int w;
-        if (datagrid::splitTitle(t, &upper, &lower))
-            w = fm.horizontalAdvance(lower.trimmed().isEmpty() ? upper : lower);
-        else
-            w = fm.horizontalAdvance(t);
+        int w = textWidth(datagrid::splitTitle(t, &upper, &lower) ? (lower.trimmed().isEmpty() ? upper : lower) : t);
         // Room for the sort marker on either side keeps a centred title whole.
         w += 3 * margin + style()->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, this) + 6;
         return QSize(w, lineHeight());
+    }
+
+    void changeEvent(QEvent *e) override
+    {
+        if (e->type() == QEvent::FontChange || e->type() == QEvent::StyleChange)
+            m_widths.clear();
+        QHeaderView::changeEvent(e);
     }
 
     void paintSection(QPainter *painter, const QRect &rect, int logical) const override

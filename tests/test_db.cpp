@@ -235,6 +235,25 @@ private slots:
         }
         QCOMPARE(checkpointBusy(), 0);
 
+        // Statements released while a read steps through one of them (the
+        // connection opened again, the other cache renewed): the read goes on
+        // to its end and lets go of its statement itself.
+        {
+            sql::Read r(sql, {QStringLiteral("01-1-%")});
+            QVERIFY(r.next());
+            sql::releaseStatements();
+            QVERIFY(sql::exec(sql::statement(count), count).ok());
+            int n = 1;
+            while (r.next())
+                ++n;
+            QVERIFY(r.ok());
+            QCOMPARE(n, outerRows);
+        }
+        env.closeDataModule();
+        QVERIFY(env.openDataModule()->isOpen());
+        QVERIFY(ListFoodGroup(QStringLiteral("01-1-")));
+        QCOMPARE(counted(), outerRows);
+
         // Closed under the program: the reason, never rows.
         sql::connection().close();
         sql::Read closed(sql, {QStringLiteral("0%")});

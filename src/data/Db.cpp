@@ -112,13 +112,15 @@ bool exec(QSqlQuery &q, const QString &sql, const QVariantList &binds, QString *
     return r.ok();
 }
 
-namespace {
-std::atomic<quint64> g_scopeCounter{0};
-
+// A direct read's statement, kept prepared for the next read of its text.
 struct Kept {
     sqlite3_stmt *stmt = nullptr;
-    bool busy = false;
+    bool busy = false;   // a Read is stepping through it
+    bool orphan = false; // released while busy: the Read finalizes it
 };
+
+namespace {
+std::atomic<quint64> g_scopeCounter{0};
 
 struct Statements {
     const QSqlDriver *driver = nullptr;
@@ -132,6 +134,31 @@ Statements &statements()
     static Statements s;
     return s;
 }
+
+void releaseQueries()
+{
+    Statements &s = statements();
+    qDeleteAll(s.queries);
+    s.queries.clear();
+    s.driver = nullptr;
+}
+
+// A statement a Read is still stepping through is left to that Read, which
+// finalizes it when it ends; the others are finalized here.
+void releaseReads()
+{
+    Statements &s = statements();
+    for (Kept *k : std::as_const(s.reads)) {
+        if (k->busy) {
+            k->orphan = true;
+            continue;
+        }
+        sqlite3_finalize(k->stmt);
+        delete k;
+    }
+    s.reads.clear();
+    s.handle = nullptr;
+}
 } // namespace
 
 QSqlQuery &statement(const QString &sql)
@@ -139,7 +166,7 @@ QSqlQuery &statement(const QString &sql)
     Statements &s = statements();
     const QSqlDatabase d = connection();
     if (s.driver != d.driver())
-        releaseStatements();
+        releaseQueries();
     s.driver = d.driver();
     QSqlQuery *&q = s.queries[sql];
     if (!q)
@@ -149,16 +176,8 @@ QSqlQuery &statement(const QString &sql)
 
 void releaseStatements()
 {
-    Statements &s = statements();
-    qDeleteAll(s.queries);
-    s.queries.clear();
-    s.driver = nullptr;
-    for (Kept *k : std::as_const(s.reads)) {
-        sqlite3_finalize(k->stmt);
-        delete k;
-    }
-    s.reads.clear();
-    s.handle = nullptr;
+    releaseQueries();
+    releaseReads();
 }
 
 namespace {
@@ -217,7 +236,7 @@ Read::Read(const QString &sql, const QVariantList &binds)
     }
     Statements &s = statements();
     if (s.handle != h) {
-        releaseStatements();
+        releaseReads();
         s.handle = h;
     }
     Kept *&kept = s.reads[sql];
@@ -244,7 +263,7 @@ Read::Read(const QString &sql, const QVariantList &binds)
     }
     if (!m_own) {
         kept->busy = true;
-        m_busy = &kept->busy;
+        m_kept = kept;
     }
     const int wanted = sqlite3_bind_parameter_count(m_stmt);
     if (wanted != binds.size()) {
@@ -267,10 +286,15 @@ Read::~Read()
         sqlite3_finalize(m_stmt);
         return;
     }
+    if (m_kept && m_kept->orphan) {
+        sqlite3_finalize(m_stmt);
+        delete m_kept;
+        return;
+    }
     sqlite3_reset(m_stmt);
     sqlite3_clear_bindings(m_stmt);
-    if (m_busy)
-        *m_busy = false;
+    if (m_kept)
+        m_kept->busy = false;
 }
 
 void Read::fail(const QString &text, int code)
@@ -331,17 +355,6 @@ double Read::number(int column) const
     return m_stmt ? sqlite3_column_double(m_stmt, column) : 0.0;
 }
 
-Result run(const QString &sql, const QVariantList &binds)
-{
-    Read r(sql, binds);
-    while (r.next()) {
-    }
-    if (!r.ok())
-        return r.status();
-    sqlite3 *h = connectionHandle();
-    return succeeded(h ? sqlite3_changes(h) : 0);
-}
-
 QVariant Read::value(int column) const
 {
     if (!m_stmt)
@@ -359,6 +372,17 @@ QVariant Read::value(int column) const
     default:
         return QVariant(text(column));
     }
+}
+
+Result run(const QString &sql, const QVariantList &binds)
+{
+    Read r(sql, binds);
+    while (r.next()) {
+    }
+    if (!r.ok())
+        return r.status();
+    sqlite3 *h = connectionHandle();
+    return succeeded(h ? sqlite3_changes(h) : 0);
 }
 
 WriteScope::WriteScope(QSqlDatabase db)

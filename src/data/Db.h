@@ -94,6 +94,8 @@ void releaseStatements();
 // it holds no read transaction afterwards. A read of a statement that is
 // being read already (nested) prepares a copy of its own. Only the statement
 // is kept, never a result: a change of the data is seen by the next read.
+struct Kept;
+
 class Read
 {
 public:
@@ -122,7 +124,7 @@ private:
     void fail(const QString &text, int code);
     sqlite3_stmt *m_stmt = nullptr;
     bool m_own = false;   // a nested read's own copy, finalized at the end
-    bool *m_busy = nullptr; // the kept statement's "being read" mark
+    Kept *m_kept = nullptr; // the kept statement this read steps through
     Result m_status;
 };
 

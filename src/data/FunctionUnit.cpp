@@ -308,51 +308,12 @@ QString ElementColumnFor(const QString &comboText, QString *error)
     return q.value(0).toString().trimmed();
 }
 
-bool FillStrGridTmp(QSqlQuery &dataset, const QString &field, QString *error)
-{
-    clearError(error);
-    if (!dataset.isActive() || !dataset.isSelect())
-        return fail(error, QObject::tr("没有可用的查询结果。"));
-    const int column = fieldIndex(dataset, field, error);
-    if (column < 0)
-        return false;
+namespace {
 
-    sql::WriteScope scope;
-    if (!sql::report(scope.status(), error))
-        return false;
-    QSqlQuery q(db());
-    if (!run(q, QStringLiteral("DELETE FROM StrGrid_tmp"), {}, error))
-        return false;
-    if (!q.prepare(QStringLiteral("INSERT INTO StrGrid_tmp (TmpID) VALUES (?)")))
-        return fail(error, q);
-    // A fresh query stands before its first row; one already on a row starts there.
-    bool onRow = dataset.isValid() || dataset.next();
-    while (onRow) {
-        q.bindValue(0, dataset.value(column).toString());
-        if (!q.exec())
-            return fail(error, q);
-        onRow = dataset.next();
-    }
-    if (dataset.lastError().isValid())
-        return fail(error, dataset.lastError().text());
-    if (!sql::report(scope.commit(), error))
-        return false;
-    return true;
-}
-
-bool FillStrGridTmp(const QString &sql, const QVariantList &binds, const QString &field, QString *error)
+// StrGrid_tmp holds exactly ids afterwards, in their order, or is left as it
+// was on a failure.
+bool storeStrGridIds(const QStringList &ids, QString *error)
 {
-    clearError(error);
-    QStringList values;
-    {
-        sql::Read r(sql, binds);
-        const int column = fieldIndex(r, field, error);
-        if (column < 0)
-            return false;
-        values = columnTexts(r, column, error);
-        if (!r.ok())
-            return false;
-    }
     sql::WriteScope scope;
     if (!sql::report(scope.status(), error))
         return false;
@@ -361,11 +322,43 @@ bool FillStrGridTmp(const QString &sql, const QVariantList &binds, const QString
         return false;
     const QString insert = QStringLiteral("INSERT INTO StrGrid_tmp (TmpID) VALUES (?)");
     QSqlQuery &q = sql::statement(insert);
-    for (const QString &v : std::as_const(values)) {
-        if (!run(q, insert, {v}, error))
+    for (const QString &id : ids) {
+        if (!run(q, insert, {id}, error))
             return false;
     }
     return sql::report(scope.commit(), error);
+}
+
+} // namespace
+
+bool FillStrGridTmp(QSqlQuery &dataset, const QString &field, QString *error)
+{
+    clearError(error);
+    if (!dataset.isActive() || !dataset.isSelect())
+        return fail(error, QObject::tr("没有可用的查询结果。"));
+    const int column = fieldIndex(dataset, field, error);
+    if (column < 0)
+        return false;
+    // A fresh query stands before its first row; one already on a row starts there.
+    QStringList ids;
+    for (bool onRow = dataset.isValid() || dataset.next(); onRow; onRow = dataset.next())
+        ids << dataset.value(column).toString();
+    if (dataset.lastError().isValid())
+        return fail(error, dataset.lastError().text());
+    return storeStrGridIds(ids, error);
+}
+
+bool FillStrGridTmp(const QString &sql, const QVariantList &binds, const QString &field, QString *error)
+{
+    clearError(error);
+    sql::Read r(sql, binds);
+    const int column = fieldIndex(r, field, error);
+    if (column < 0)
+        return false;
+    const QStringList ids = columnTexts(r, column, error);
+    if (!r.ok())
+        return false;
+    return storeStrGridIds(ids, error);
 }
 
 QStringList PickGridValues(const QString &sql, const QVariantList &binds, const QString &field, QString *error)

@@ -298,11 +298,19 @@ QStringList searchIndexStatements()
 
 QString ensureSearchIndexes(QSqlDatabase db)
 {
+    // Every opening asks; only a database that lacks one takes the write lock.
+    const QStringList statements = searchIndexStatements();
+    QSqlQuery have(db);
+    if (have.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type='index' AND name LIKE '%\\_search' "
+                                 "ESCAPE '\\'"))
+        && have.next() && have.value(0).toInt() >= statements.size())
+        return {};
+    have.finish();
     sql::WriteScope scope(db);
     if (!scope.isOpen())
         return scope.status().message;
     QSqlQuery q(db);
-    for (const QString &s : searchIndexStatements()) {
+    for (const QString &s : statements) {
         if (!q.exec(s))
             return q.lastError().text();
     }
@@ -323,10 +331,8 @@ QString createSchema(QSqlDatabase db)
                 return fail(t.name);
         }
     }
-    for (const QString &s : searchIndexStatements()) {
-        if (!q.exec(s))
-            return fail(QStringLiteral("search index"));
-    }
+    if (const QString e = ensureSearchIndexes(db); !e.isEmpty())
+        return QStringLiteral("search index: ") + e;
     q.prepare(QStringLiteral("INSERT INTO SchemaVersion_tb (VERSION) VALUES (?)"));
     q.addBindValue(kSchemaVersion);
     if (!q.exec())

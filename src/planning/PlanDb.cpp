@@ -19,44 +19,12 @@ CompositionValues compositionOf(const QSqlRecord &record)
     return v;
 }
 
-CompositionValues compositionOf(const QSqlQuery &q, int first)
-{
-    CompositionValues v{};
-    for (int i = 0; i < kCompositionCount; ++i)
-        v[i] = toNumber(q.value(first + i));
-    return v;
-}
-
 RequirementValues requirementOf(const QSqlRecord &record)
 {
     RequirementValues v{};
     const QStringList cols = requirementColumns();
     for (int i = 0; i < kRequirementCount; ++i)
         v[i] = toNumber(record.value(cols[i]));
-    return v;
-}
-
-RequirementValues requirementOf(const QSqlQuery &q, int first)
-{
-    RequirementValues v{};
-    for (int i = 0; i < kRequirementCount; ++i)
-        v[i] = toNumber(q.value(first + i));
-    return v;
-}
-
-CompositionValues compositionOf(const sql::Read &r, int first)
-{
-    CompositionValues v{};
-    for (int i = 0; i < kCompositionCount; ++i)
-        v[i] = toNumber(r.value(first + i));
-    return v;
-}
-
-RequirementValues requirementOf(const sql::Read &r, int first)
-{
-    RequirementValues v{};
-    for (int i = 0; i < kRequirementCount; ++i)
-        v[i] = toNumber(r.value(first + i));
     return v;
 }
 

@@ -4,6 +4,7 @@
 // Every statement binds its values; table and column names come only from the
 // fixed lists of the schema and the nutrient blocks.
 #include "data/Db.h"
+#include "data/NumberFormat.h"
 #include "data/NutrientBlocks.h"
 
 #include <QSqlDatabase>
@@ -22,17 +23,26 @@ using RequirementValues = std::array<double, kRequirementCount>;
 
 // The composition block of a record (NULL and empty text count as 0).
 CompositionValues compositionOf(const QSqlRecord &record);
-// The same from the current row of q, whose columns from first on are the
-// composition columns in block order.
-CompositionValues compositionOf(const QSqlQuery &q, int first);
 // The requirement block of a record (NULL and empty text count as 0).
 RequirementValues requirementOf(const QSqlRecord &record);
-// The same from the current row of q, whose columns from first on are the
-// requirement columns in block order.
-RequirementValues requirementOf(const QSqlQuery &q, int first);
-// The same from the current row of a direct read.
-CompositionValues compositionOf(const sql::Read &r, int first);
-RequirementValues requirementOf(const sql::Read &r, int first);
+// The same from the current row of a QSqlQuery or an sql::Read, whose columns
+// from first on are the block's columns in block order.
+template <class Row>
+CompositionValues compositionOf(const Row &row, int first)
+{
+    CompositionValues v{};
+    for (int i = 0; i < kCompositionCount; ++i)
+        v[i] = toNumber(row.value(first + i));
+    return v;
+}
+template <class Row>
+RequirementValues requirementOf(const Row &row, int first)
+{
+    RequirementValues v{};
+    for (int i = 0; i < kRequirementCount; ++i)
+        v[i] = toNumber(row.value(first + i));
+    return v;
+}
 
 // "WATER=?, ENERC_kcal=?, ..." for an UPDATE of the given columns.
 QString assignments(const QStringList &columns);

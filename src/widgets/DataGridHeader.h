@@ -90,22 +90,6 @@ public:
 
     QSize titleSize(int logical) const { return sectionSizeFromContents(logical); }
 
-private:
-    // The width of a title's text in the header's font, measured once: the
-    // header measures every title again after each change of its model.
-    int textWidth(const QString &text) const
-    {
-        const auto it = m_widths.constFind(text);
-        if (it != m_widths.constEnd())
-            return *it;
-        const int w = fontMetrics().horizontalAdvance(text);
-        m_widths.insert(text, w);
-        return w;
-    }
-    mutable QHash<QString, int> m_widths;
-
-public:
-
 protected:
     QSize sectionSizeFromContents(int logical) const override
     {
@@ -180,5 +164,19 @@ protected:
         style()->drawControl(QStyle::CE_Header, &up, painter, this);
         painter->restore();
     }
+
+private:
+    // The width of a title's text in the header's font, measured once: the
+    // header measures every title again after each change of its model.
+    int textWidth(const QString &text) const
+    {
+        const auto it = m_widths.constFind(text);
+        if (it != m_widths.constEnd())
+            return *it;
+        const int w = fontMetrics().horizontalAdvance(text);
+        m_widths.insert(text, w);
+        return w;
+    }
+    mutable QHash<QString, int> m_widths;
 };
 

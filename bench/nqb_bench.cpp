@@ -448,6 +448,18 @@ void NqbBench::initTestCase()
 
 void NqbBench::cleanupTestCase()
 {
+    // NQB_BENCH_KEEP_DB=path keeps a copy of the database as the benchmarks
+    // left it (scaled and with its composition pages filled), for looking at
+    // its statements by hand.
+    const QString keep = qEnvironmentVariable("NQB_BENCH_KEEP_DB");
+    if (!keep.isEmpty() && m_dm) {
+        QFile::remove(keep);
+        QSqlQuery q(db());
+        q.prepare(QStringLiteral("VACUUM INTO ?"));
+        q.addBindValue(keep);
+        if (!q.exec())
+            std::printf("Could not keep the database: %s\n", qPrintable(q.lastError().text()));
+    }
     m_dm.reset();
     setProgramDir(QString());
 }

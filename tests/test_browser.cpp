@@ -7,6 +7,7 @@
 #include "app/AppStart.h"
 #include "app/MainUnit.h"
 #include "data/FunctionUnit.h"
+#include "data/Schema.h"
 #include "foods/Browser.h"
 #include "foods/NutrientColumns.h"
 #include "foods/CompositionRows.h"
@@ -138,6 +139,7 @@ private slots:
     void titleClicksSortLargestFirstThenAlternateWithBlanksLast();
     void emptyCellsShowEmptyAndDistinctFromZero();
     void manyRowsReadAsShownAndEditsSeenAtOnce();
+    void sortsOfLargeTablesReadAnIndexInTheSameOrder();
     void generalSelectorHidesGroupsAndKeepsTheChoice();
     void aminoAndFattySelectorsSwitchTheirRuns();
     void mainWindowKeepsOneBrowserWithItsState();
@@ -423,6 +425,126 @@ void BrowserTest::manyRowsReadAsShownAndEditsSeenAtOnce()
     QCOMPARE(g->value(1, QStringLiteral("FoodName")).toString(), QStringLiteral("块1"));
     QCOMPARE(g->value(1, QStringLiteral("PROCNT")).toDouble(), 999.0);
     QVERIFY(prompts.messages.isEmpty());
+}
+
+namespace {
+
+QStringList texts(const QString &sql)
+{
+    QSqlQuery q(db());
+    QStringList out;
+    if (!q.exec(sql))
+        return {QStringLiteral("<failed: %1>").arg(sql)};
+    while (q.next())
+        out << q.value(0).toString();
+    return out;
+}
+
+// Rows of a page table with every kind of cell a sort meets: numbers with
+// many ties, no value, empty and space-only texts, other texts (one beginning
+// with a space), in an order that is not the order of the values.
+bool fillSortRows(const QString &table, const QString &number, int n)
+{
+    QSqlQuery q(db());
+    if (!db().transaction())
+        return false;
+    q.prepare(QStringLiteral("INSERT INTO %1 (CODE, FoodName, PYJM, %2) VALUES (?, ?, ?, ?)").arg(table, number));
+    const QVariantList values{QVariant(), QStringLiteral(""), QStringLiteral("  "), QStringLiteral("Tr"),
+                              QStringLiteral(" x"), 1, 1.0, 2.5, -3, QStringLiteral("abc")};
+    const QStringList initials{QStringLiteral("B"), QString(), QStringLiteral(" "), QStringLiteral("A"),
+                               QStringLiteral("b"), QStringLiteral("AB")};
+    for (int i = 0; i < n; ++i) {
+        const int k = (i * 7919) % n;
+        q.addBindValue(QStringLiteral("%1-%2").arg(k % 3).arg(i, 6, 10, QLatin1Char('0')));
+        q.addBindValue(QStringLiteral("排%1").arg(i));
+        q.addBindValue(initials.at(k % initials.size()).isNull() ? QVariant() : QVariant(initials.at(k % initials.size())));
+        q.addBindValue(k % 4 == 0 ? QVariant(k % 13) : values.at(k % values.size()));
+        if (!q.exec())
+            return false;
+    }
+    return db().commit();
+}
+
+// The codes of the model's rows, in the shown order.
+QStringList modelCodes(const browser::CompositionRows &rows)
+{
+    int code = -1;
+    for (int c = 0; c < rows.columnCount(); ++c) {
+        if (rows.headerData(c, Qt::Horizontal).toString() == QLatin1String("CODE"))
+            code = c;
+    }
+    QStringList out;
+    for (int r = 0; r < rows.rowCount(); ++r)
+        out << rows.index(r, code).data().toString();
+    return out;
+}
+
+// The order the browser promises, as one SQL sort: the values, equal values
+// in table order, then the empty cells (which all look the same) in table
+// order.
+QStringList expectedCodes(const QString &table, const QString &field, const QString &where, bool descending)
+{
+    const QString blank = QStringLiteral("(%1 IS NULL OR (typeof(%1) = 'text' AND trim(%1) = ''))").arg(field);
+    return texts(QStringLiteral("SELECT CODE FROM %1 WHERE %2 ORDER BY %3, CASE WHEN %3 THEN NULL ELSE %4 END %5, rowid")
+                     .arg(table, where, blank, field, descending ? QStringLiteral("DESC") : QStringLiteral("ASC")));
+}
+
+} // namespace
+
+void BrowserTest::sortsOfLargeTablesReadAnIndexInTheSameOrder()
+{
+    TestEnv env;
+    // A large table gets an index of a column the first time it is sorted by
+    // it, a small one is sorted without; the order is the same either way,
+    // for numbers and texts, both directions, all rows or a filter's.
+    const int large = kSortIndexRows + 37;
+    QVERIFY(fillSortRows(QStringLiteral("Amino_tb"), QStringLiteral("LYS"), large));
+    QVERIFY(fillSortRows(QStringLiteral("Fatty_tb"), QStringLiteral("FattyAcid_Total"), 300));
+    const auto indexes = [](const QString &table) {
+        return texts(
+            QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name = '%1' AND name LIKE "
+                           "'%\\_by\\_%' ESCAPE '\\' ORDER BY name").arg(table));
+    };
+    for (const QString table : {QStringLiteral("Amino_tb"), QStringLiteral("Fatty_tb")}) {
+        const bool amino = table == QLatin1String("Amino_tb");
+        const Page page = amino ? Page::Amino : Page::Fatty;
+        for (const QString prefix : {QString(), QStringLiteral("1-")}) {
+            browser::CompositionRows rows;
+            QVERIFY(rows.load(browser::pageStatement(page, browser::prefixFilter(prefix))));
+            const QString where = prefix.isEmpty() ? QStringLiteral("1") : QStringLiteral("CODE LIKE '1-%'");
+            for (const QString field : {amino ? QStringLiteral("LYS") : QStringLiteral("FattyAcid_Total"),
+                                        QStringLiteral("PYJM")}) {
+                int column = -1;
+                for (int c = 0; c < rows.columnCount(); ++c) {
+                    if (rows.headerData(c, Qt::Horizontal).toString() == field)
+                        column = c;
+                }
+                QVERIFY(column >= 0);
+                for (const bool descending : {true, false}) {
+                    rows.sort(column, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+                    const QStringList want = expectedCodes(table, field, where, descending);
+                    QCOMPARE(rows.rowCount(), int(want.size()));
+                    QCOMPARE(modelCodes(rows), want);
+                }
+            }
+        }
+    }
+    QCOMPARE(indexes(QStringLiteral("Amino_tb")), (QStringList{"Amino_tb_by_LYS", "Amino_tb_by_PYJM"}));
+    QCOMPARE(indexes(QStringLiteral("Fatty_tb")), QStringList());
+
+    // The index follows the table: a changed value moves at once.
+    browser::CompositionRows rows;
+    QVERIFY(rows.load(browser::pageStatement(Page::Amino, browser::prefixFilter(QString()))));
+    int lys = -1;
+    for (int c = 0; c < rows.columnCount(); ++c) {
+        if (rows.headerData(c, Qt::Horizontal).toString() == QLatin1String("LYS"))
+            lys = c;
+    }
+    const QString code = texts(QStringLiteral("SELECT CODE FROM Amino_tb WHERE LYS IS NULL LIMIT 1")).value(0);
+    // (Texts come after every number, so the largest text comes first.)
+    QVERIFY(fixtures::run(QStringLiteral("UPDATE Amino_tb SET LYS = 'zz' WHERE CODE = ?"), {code}));
+    rows.sort(lys, Qt::DescendingOrder);
+    QCOMPARE(modelCodes(rows).value(0), code);
 }
 
 void BrowserTest::emptyCellsShowEmptyAndDistinctFromZero()

@@ -335,6 +335,19 @@ bool Read::isNull(int column) const
     return !m_stmt || sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
 }
 
+int Read::type(int column) const
+{
+    return m_stmt ? sqlite3_column_type(m_stmt, column) : SQLITE_NULL;
+}
+
+QByteArray Read::bytes(int column) const
+{
+    if (!m_stmt)
+        return {};
+    const void *b = sqlite3_column_blob(m_stmt, column);
+    return b ? QByteArray(static_cast<const char *>(b), sqlite3_column_bytes(m_stmt, column)) : QByteArray();
+}
+
 QString Read::text(int column) const
 {
     if (!m_stmt)
@@ -454,9 +467,12 @@ QString prefixCondition(const QString &column, const QString &prefix, QVariantLi
         *binds << prefix << upper;
         return QStringLiteral("%1 >= ? AND %1 < ?").arg(column);
     }
-    // An empty prefix is bound as an empty text, never as NULL (which a null
-    // QString becomes), so that it takes every row.
-    *binds << int(prefix.size()) << (prefix.isNull() ? QStringLiteral("") : prefix);
+    // Every row begins with an empty prefix: no condition, so that SQLite reads
+    // the smallest index rather than every row of the table (a null prefix
+    // must not become a NULL that matches nothing).
+    if (prefix.isEmpty())
+        return QStringLiteral("1");
+    *binds << int(prefix.size()) << prefix;
     return QStringLiteral("substr(%1, 1, ?) = ?").arg(column);
 }
 

@@ -113,6 +113,11 @@ public:
     int columnCount() const;
     QString columnName(int column) const;
     bool isNull(int column) const;
+    // SQLite's storage class of the value: SQLITE_INTEGER, SQLITE_FLOAT,
+    // SQLITE_TEXT, SQLITE_BLOB or SQLITE_NULL.
+    int type(int column) const;
+    // A text or blob value's bytes as stored (UTF-8 for a text).
+    QByteArray bytes(int column) const;
     QString text(int column) const;
     qint64 integer(int column) const;
     double number(int column) const;

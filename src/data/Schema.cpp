@@ -318,6 +318,32 @@ QString ensureSearchIndexes(QSqlDatabase db)
     return r.ok() ? QString() : r.message;
 }
 
+bool ensureSortIndex(const QString &table, const QString &column)
+{
+    const auto quoted = [](QString name) { return QLatin1Char('"') + name.replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"'); };
+    const QString name = table + QStringLiteral("_by_") + column;
+    {
+        sql::Read have(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?"), {name});
+        if (have.next())
+            return true;
+        if (!have.ok())
+            return false;
+    }
+    {
+        sql::Read rows(QStringLiteral("SELECT COUNT(*) FROM %1").arg(quoted(table)));
+        if (!rows.next() || rows.integer(0) < kSortIndexRows)
+            return false;
+    }
+    sql::WriteScope scope;
+    if (!scope.isOpen())
+        return false;
+    QSqlQuery q(sql::connection());
+    if (!q.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2(%3)").arg(quoted(name), quoted(table), quoted(column))))
+        return false;
+    q.finish();
+    return scope.commit().ok();
+}
+
 QString createSchema(QSqlDatabase db)
 {
     sql::WriteScope scope(db);

@@ -41,6 +41,15 @@ QString createSchema(QSqlDatabase db);
 QStringList searchIndexStatements();
 QString ensureSearchIndexes(QSqlDatabase db);
 
+// An index of one column of a large table (kSortIndexRows rows or more), so
+// that ordering every row by it reads the index instead of sorting the whole
+// table: made the first time the column is sorted, and kept up to date by
+// SQLite like any index. Smaller tables sort quickly without one and are left
+// as they are, and so is a database that cannot be written. True when the
+// column has such an index now.
+constexpr int kSortIndexRows = 10000;
+bool ensureSortIndex(const QString &table, const QString &column);
+
 // Version stored in the file (0 when the version table is missing).
 int storedSchemaVersion(QSqlDatabase db);
 

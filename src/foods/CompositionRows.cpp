@@ -1,8 +1,12 @@
 #include "foods/CompositionRows.h"
 
+#include "data/Schema.h"
+
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+
+#include <sqlite3.h>
 
 #include <algorithm>
 
@@ -61,32 +65,27 @@ Result CompositionRows::reload()
             fields << head.columnName(c);
     }
 
-    QString order;
     const int sortIndex = int(fields.indexOf(m_sortField, 0));
     if (!m_sortField.isEmpty() && sortIndex < 0) {
         // Not a field of this table: the table order.
         m_sortField.clear();
     }
-    if (!m_sortField.isEmpty()) {
-        const QString f = quoted(fields.at(sortIndex));
-        order = QStringLiteral("(%1 IS NULL OR (typeof(%1) = 'text' AND trim(%1) = '')), %1 %2, rowid")
-                    .arg(f, m_sortOrder == Qt::DescendingOrder ? QStringLiteral("DESC") : QStringLiteral("ASC"));
-    }
     QVector<qint64> ids;
-    {
+    if (m_sortField.isEmpty()) {
         // In table order the filter reads an index (of the codes, or of the
         // names and initials) rather than the table, and the identifiers are
         // put in order here.
-        sql::Read q(order.isEmpty() ? QStringLiteral("SELECT rowid FROM %1 WHERE %2").arg(m_statement.table, m_statement.where)
-                                    : QStringLiteral("SELECT rowid FROM %1 WHERE %2 ORDER BY %3")
-                                          .arg(m_statement.table, m_statement.where, order),
+        sql::Read q(QStringLiteral("SELECT rowid FROM %1 WHERE %2").arg(m_statement.table, m_statement.where),
                     m_statement.binds);
         while (q.next())
             ids.append(q.integer(0));
         if (!q.ok())
             return q.status();
-        if (order.isEmpty())
-            std::sort(ids.begin(), ids.end());
+        std::sort(ids.begin(), ids.end());
+    } else {
+        const Result r = sortedIds(fields.at(sortIndex), &ids);
+        if (!r)
+            return r;
     }
     beginResetModel();
     m_fields = fields;
@@ -94,6 +93,63 @@ Result CompositionRows::reload()
     m_blocks.clear();
     endResetModel();
     return succeeded(int(m_ids.size()));
+}
+
+Result CompositionRows::sortedIds(const QString &field, QVector<qint64> *ids) const
+{
+    // SQLite orders the values (a large table reads an index of the column,
+    // made the first time it is sorted); equal values are put back in table
+    // order here and empty cells (no value, or a text of spaces only) after
+    // every value, which needs no second sort key in SQL and so lets SQLite
+    // read the index in order instead of sorting.
+    ensureSortIndex(m_statement.table, field);
+    const QString f = quoted(field);
+    sql::Read q(QStringLiteral("SELECT rowid, %1 FROM %2 WHERE %3 ORDER BY %1 %4")
+                    .arg(f, m_statement.table, m_statement.where,
+                         m_sortOrder == Qt::DescendingOrder ? QStringLiteral("DESC") : QStringLiteral("ASC")),
+                m_statement.binds);
+    QVector<qint64> empty;
+    int type = SQLITE_NULL;
+    double number = 0;
+    QByteArray bytes;
+    qsizetype run = 0; // where the run of values equal to the last one begins
+    const auto endRun = [&] { std::sort(ids->begin() + run, ids->end()); };
+    while (q.next()) {
+        const qint64 id = q.integer(0);
+        const int t = q.type(1);
+        const bool numeric = t == SQLITE_INTEGER || t == SQLITE_FLOAT;
+        if (t == SQLITE_NULL) {
+            empty.append(id);
+            continue;
+        }
+        QByteArray b;
+        if (!numeric) {
+            b = q.bytes(1);
+            if (t == SQLITE_TEXT && std::all_of(b.cbegin(), b.cend(), [](char c) { return c == ' '; })) {
+                empty.append(id);
+                continue;
+            }
+        }
+        // SQLite compares an integer and a real by their values.
+        const double n = numeric ? q.number(1) : 0;
+        const bool same = ids->size() > run
+                          && (numeric ? (type == SQLITE_INTEGER || type == SQLITE_FLOAT) && n == number
+                                      : t == type && b == bytes);
+        if (!same) {
+            endRun();
+            run = ids->size();
+            type = t;
+            number = n;
+            bytes = std::move(b);
+        }
+        ids->append(id);
+    }
+    if (!q.ok())
+        return q.status();
+    endRun();
+    std::sort(empty.begin(), empty.end());
+    ids->append(empty);
+    return succeeded(int(ids->size()));
 }
 
 const CompositionRows::Block *CompositionRows::block(int index) const

@@ -53,6 +53,7 @@ private:
         quint64 used = 0;
     };
     Result reload();
+    Result sortedIds(const QString &field, QVector<qint64> *ids) const;
     const Block *block(int index) const;
 
     Statement m_statement;

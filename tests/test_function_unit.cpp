@@ -85,6 +85,7 @@ private slots:
     void pickGridLayout();
     void pickListSortStatement();
     void pickListNamesOfListedIds();
+    void listingsInOneReadMatchTheirIdentifierLists();
     void nextDishId();
     void nextKindId();
     void clearTableAcceptsSchemaTablesOnly();
@@ -325,6 +326,46 @@ void FunctionUnitTest::pickListSortStatement()
     QCOMPARE(dishes("none", PickFallbackOrder::Name), QStringList({"A木耳", "B黄瓜"}));
     QCOMPARE(dishes("VITC", PickFallbackOrder::Name), QStringList({"A木耳", "B黄瓜"})); // equal: by name
     QCOMPARE(dishes("ENERC_kcal", PickFallbackOrder::Name), QStringList({"B黄瓜", "A木耳"}));
+}
+
+void FunctionUnitTest::listingsInOneReadMatchTheirIdentifierLists()
+{
+    // A group listing and a search read their names in one go; they must name
+    // the same rows in the same order as their identifier lists do through
+    // PickListNames, ties and pattern characters included.
+    addFood("01-1-003", "甲米", "JM", 300);
+    addFood("01-1-001", "乙米", "YM", 100);
+    addFood("01-2-002", "丙_米", "BM", 300);
+    addFood("01-%-001", "丁%", "D%", 300);
+    addFood("02-1-001", "戊米", "WM", 50);
+    addFood("01-1-002", "己'米", "JM", 0);
+    addDish("01-002", "甲米饭", "主食", 200);
+    addDish("01-001", "乙米粥", "主食", 200);
+    addDish("02-001", "丙_汤", "汤", 10);
+    const QStringList columns{"none", "ENERC_kcal"};
+    const QList<PickFallbackOrder> fallbacks{PickFallbackOrder::Identifier, PickFallbackOrder::Name};
+    for (const QString &column : columns) {
+        for (const PickFallbackOrder fallback : fallbacks) {
+            for (const QString prefix : {"01-", "01-1-", "01-%", "", "03-"}) {
+                const QStringList ids = FoodGroupCodes(prefix);
+                const PickListing g = GroupListing(prefix, column, fallback);
+                QCOMPARE(g.ids, ids);
+                QCOMPARE(g.names, PickListNames(FoodKind::RawFood, ids, column, fallback));
+            }
+            for (const FoodKind kind : {FoodKind::RawFood, FoodKind::Dish}) {
+                for (const QString text : {"米", "jm", "_", "%", "'", "", "无"}) {
+                    const QStringList ids = SearchIds(kind, text);
+                    const PickListing found = SearchListing(kind, text, column, fallback);
+                    QCOMPARE(found.ids, ids);
+                    QCOMPARE(found.names, PickListNames(kind, ids, column, fallback));
+                }
+            }
+        }
+    }
+    QCOMPARE(SearchListing(FoodKind::RawFood, "_", "none").names, QStringList({"丙_米"}));
+    QString error;
+    QVERIFY(GroupListing("01-", "Code; --", PickFallbackOrder::Identifier, &error).names.isEmpty());
+    QVERIFY(!error.isEmpty());
 }
 
 void FunctionUnitTest::nextDishId()

@@ -463,6 +463,97 @@ QStringList SearchIds(FoodKind kind, const QString &text, QString *error)
     return ids;
 }
 
+namespace {
+// The order of a pick list's names: richest first in column (or "none"),
+// then the fallback order; empty for "none" and Listed.
+bool pickListOrder(FoodKind kind, const QString &column, PickFallbackOrder fallback, QString *order, QString *error)
+{
+    const QString trimmed = column.trimmed();
+    order->clear();
+    if (trimmed.compare(QLatin1String("none"), Qt::CaseInsensitive) != 0) {
+        // Only a nutrient column of the composition block reaches the statement.
+        const int index = compositionIndex(trimmed);
+        if (index < 0) {
+            fail(error, QObject::tr("%1 不是可用于排序的营养素。").arg(column));
+            return false;
+        }
+        *order = QLatin1String(compositionBlock()[index].column) + QStringLiteral(" DESC");
+    }
+    if (fallback != PickFallbackOrder::Listed) {
+        if (!order->isEmpty())
+            *order += QStringLiteral(", ");
+        *order += (fallback == PickFallbackOrder::Name
+                       ? pickListNameField(kind)
+                       : (kind == FoodKind::RawFood ? QStringLiteral("Code") : QStringLiteral("FOODID")))
+                  + QStringLiteral(" ASC");
+    }
+    return true;
+}
+} // namespace
+
+PickListing GroupListing(const QString &prefix, const QString &column, PickFallbackOrder fallback, QString *error)
+{
+    clearError(error);
+    if (fallback == PickFallbackOrder::Listed)
+        fallback = PickFallbackOrder::Identifier;
+    QString order;
+    if (!pickListOrder(FoodKind::RawFood, column, fallback, &order, error))
+        return {};
+    // The names straight from the range of the code index, without a list of
+    // identifiers to look each one up by.
+    QVariantList binds;
+    const QString where = sql::prefixCondition(QStringLiteral("Code"), prefix, &binds);
+    PickListing out;
+    QString e;
+    out.ids = idValues(QStringLiteral("SELECT Code FROM Nutri_tb WHERE %1 ORDER BY Code").arg(where), binds, &e);
+    if (e.isEmpty()) {
+        sql::Read r(QStringLiteral("SELECT FoodName FROM Nutri_tb WHERE %1 ORDER BY %2").arg(where, order), binds);
+        out.names = columnTexts(r, 0, &e);
+    }
+    if (!e.isEmpty()) {
+        fail(error, e);
+        return {};
+    }
+    return out;
+}
+
+PickListing SearchListing(FoodKind kind, const QString &text, const QString &column, PickFallbackOrder fallback,
+                          QString *error)
+{
+    clearError(error);
+    if (fallback == PickFallbackOrder::Listed)
+        fallback = PickFallbackOrder::Identifier;
+    QString order;
+    if (!pickListOrder(kind, column, fallback, &order, error))
+        return {};
+    const bool foods = kind == FoodKind::RawFood;
+    const QString table = foods ? QStringLiteral("Nutri_tb") : QStringLiteral("CateNutri_tb");
+    const QString pattern = QLatin1Char('%') + sql::likeLiteral(text) + QLatin1Char('%');
+    // The search reads the index of names and initials; the rows it finds
+    // are read by their rowids, in the names' order, and the identifiers are
+    // put back in table order here.
+    sql::Read r(QStringLiteral("SELECT %1, %2, rowid FROM %3 WHERE rowid IN (SELECT rowid FROM %3 WHERE FoodName LIKE ? "
+                               "ESCAPE '\\' OR PYJM LIKE ? ESCAPE '\\') ORDER BY %4")
+                    .arg(pickListNameField(kind), foods ? QStringLiteral("Code") : QStringLiteral("FOODID"), table,
+                         order),
+                {pattern, pattern});
+    PickListing out;
+    std::vector<std::pair<qint64, QString>> found;
+    while (r.next()) {
+        out.names << r.text(0);
+        found.emplace_back(r.integer(2), r.text(1));
+    }
+    if (!r.ok()) {
+        fail(error, r);
+        return {};
+    }
+    std::sort(found.begin(), found.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    out.ids.reserve(qsizetype(found.size()));
+    for (auto &f : found)
+        out.ids << std::move(f.second);
+    return out;
+}
+
 QStringList PickListNames(FoodKind kind, const QStringList &ids, const QString &column, PickFallbackOrder fallback,
                           QString *error)
 {
@@ -472,21 +563,8 @@ QStringList PickListNames(FoodKind kind, const QStringList &ids, const QString &
     const QString name = pickListNameField(kind);
     const QString table = foods ? QStringLiteral("Nutri_tb") : QStringLiteral("CateNutri_tb");
     QString order;
-    const QString trimmed = column.trimmed();
-    if (trimmed.compare(QLatin1String("none"), Qt::CaseInsensitive) != 0) {
-        // Only a nutrient column of the composition block reaches the statement.
-        const int index = compositionIndex(trimmed);
-        if (index < 0) {
-            fail(error, QObject::tr("%1 不是可用于排序的营养素。").arg(column));
-            return {};
-        }
-        order = QLatin1String(compositionBlock()[index].column) + QStringLiteral(" DESC");
-    }
-    if (fallback != PickFallbackOrder::Listed) {
-        if (!order.isEmpty())
-            order += QStringLiteral(", ");
-        order += (fallback == PickFallbackOrder::Name ? name : id) + QStringLiteral(" ASC");
-    }
+    if (!pickListOrder(kind, column, fallback, &order, error))
+        return {};
     if (ids.isEmpty())
         return {};
 

@@ -127,6 +127,18 @@ QStringList SearchIds(FoodKind kind, const QString &text, QString *error = nullp
 QStringList PickListNames(FoodKind kind, const QStringList &ids, const QString &column,
                           PickFallbackOrder fallback = PickFallbackOrder::Identifier, QString *error = nullptr);
 
+// A listing and its names in one read, for the order PickListNames gives
+// (never Listed): the raw foods under a food tree node (ids in code order) and
+// the foods or dishes a search finds (ids in table order).
+struct PickListing {
+    QStringList ids;
+    QStringList names;
+};
+PickListing GroupListing(const QString &prefix, const QString &column,
+                         PickFallbackOrder fallback = PickFallbackOrder::Identifier, QString *error = nullptr);
+PickListing SearchListing(FoodKind kind, const QString &text, const QString &column,
+                          PickFallbackOrder fallback = PickFallbackOrder::Identifier, QString *error = nullptr);
+
 // Next free dish identifier of the category called kindName: its KINDID, a
 // hyphen and the smallest positive number no dish of the category uses, with
 // three digits ("01-007"). Empty with an error when the category is unknown or

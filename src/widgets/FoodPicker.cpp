@@ -134,13 +134,25 @@ void FoodPicker::listFoodGroup()
     const QString prefix = TreeCodePrefix(m_foodTree);
     if (prefix.isEmpty())
         return; // no node selected
+    QString column;
+    PickFallbackOrder fallback = PickFallbackOrder::Identifier;
     QString err;
-    const QStringList ids = FoodGroupCodes(prefix, &err);
+    if (!order(&column, &fallback, &err))
+        return report(err);
+    if (fallback == PickFallbackOrder::Listed) {
+        const QStringList ids = FoodGroupCodes(prefix, &err);
+        if (!err.isEmpty())
+            return report(err);
+        m_kind = FoodKind::RawFood;
+        m_ids = ids;
+        return show(fallback);
+    }
+    PickListing listing = GroupListing(prefix, column, fallback, &err);
     if (!err.isEmpty())
         return report(err);
     m_kind = FoodKind::RawFood;
-    m_ids = ids;
-    show(PickFallbackOrder::Identifier);
+    m_ids = std::move(listing.ids);
+    showNames(listing.names);
 }
 
 void FoodPicker::listDishKind()
@@ -166,13 +178,26 @@ void FoodPicker::listDishKind()
 void FoodPicker::search()
 {
     const FoodKind kind = shownKind();
+    const QString text = m_search->searchText().trimmed();
+    QString column;
+    PickFallbackOrder fallback = PickFallbackOrder::Identifier;
     QString err;
-    const QStringList ids = SearchIds(kind, m_search->searchText().trimmed(), &err);
+    if (!order(&column, &fallback, &err))
+        return report(err);
+    if (fallback == PickFallbackOrder::Listed) {
+        const QStringList ids = SearchIds(kind, text, &err);
+        if (!err.isEmpty())
+            return report(err);
+        m_kind = kind;
+        m_ids = ids;
+        return show(fallback);
+    }
+    PickListing listing = SearchListing(kind, text, column, fallback, &err);
     if (!err.isEmpty())
         return report(err);
     m_kind = kind;
-    m_ids = ids;
-    show(PickFallbackOrder::Identifier);
+    m_ids = std::move(listing.ids);
+    showNames(listing.names);
 }
 
 void FoodPicker::resort()
@@ -190,15 +215,27 @@ void FoodPicker::list(FoodKind kind, const QStringList &ids)
     show(PickFallbackOrder::Identifier);
 }
 
-void FoodPicker::show(PickFallbackOrder fallback)
+bool FoodPicker::order(QString *column, PickFallbackOrder *fallback, QString *error) const
 {
     if (m_options.listedOrder)
-        fallback = PickFallbackOrder::Listed;
+        *fallback = PickFallbackOrder::Listed;
+    *column = m_element ? ElementColumn(m_element, error) : QStringLiteral("none");
+    return error->isEmpty();
+}
+
+void FoodPicker::show(PickFallbackOrder fallback)
+{
+    QString column;
     QString err;
-    const QString column = m_element ? ElementColumn(m_element, &err) : QStringLiteral("none");
-    const QStringList names = err.isEmpty() ? PickListNames(m_kind, m_ids, column, fallback, &err) : QStringList();
+    const QStringList names = order(&column, &fallback, &err) ? PickListNames(m_kind, m_ids, column, fallback, &err)
+                                                              : QStringList();
     if (!err.isEmpty())
         return report(err);
+    showNames(names);
+}
+
+void FoodPicker::showNames(const QStringList &names)
+{
     m_filling = true;
     m_list->setNames(names);
     if (m_list->rowCount() == 0)

@@ -89,7 +89,11 @@ signals:
 
 private:
     void build();
+    // The sort column ("none" without a nutrient) and the fallback order the
+    // options ask for; false with the error when the nutrient is unknown.
+    bool order(QString *column, nqb::PickFallbackOrder *fallback, QString *error) const;
     void show(nqb::PickFallbackOrder fallback);
+    void showNames(const QStringList &names);
     void report(const QString &error);
     void treeClicked(QTreeWidget *tree, QTreeWidgetItem *item);
 

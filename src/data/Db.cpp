@@ -125,6 +125,8 @@ std::atomic<quint64> g_scopeCounter{0};
 struct Statements {
     const QSqlDriver *driver = nullptr;
     QHash<QString, QSqlQuery *> queries;
+    // Statements kept for one owner each (see ownStatement()).
+    QHash<const QObject *, QHash<QString, QSqlQuery *>> owned;
     // The direct reads' statements, of the connection handle they belong to.
     sqlite3 *handle = nullptr;
     QHash<QString, Kept *> reads;
@@ -140,6 +142,12 @@ void releaseQueries()
     Statements &s = statements();
     qDeleteAll(s.queries);
     s.queries.clear();
+    for (auto &own : s.owned)
+        qDeleteAll(own);
+    // The owners stay known (their destruction is watched); only their
+    // statements go.
+    for (auto it = s.owned.begin(); it != s.owned.end(); ++it)
+        it->clear();
     s.driver = nullptr;
 }
 
@@ -169,6 +177,31 @@ QSqlQuery &statement(const QString &sql)
         releaseQueries();
     s.driver = d.driver();
     QSqlQuery *&q = s.queries[sql];
+    if (!q)
+        q = new QSqlQuery(d);
+    return *q;
+}
+
+QSqlQuery &ownStatement(const QObject *owner, const QString &sql)
+{
+    Statements &s = statements();
+    const QSqlDatabase d = connection();
+    if (s.driver != d.driver())
+        releaseQueries();
+    s.driver = d.driver();
+    auto own = s.owned.find(owner);
+    if (own == s.owned.end()) {
+        own = s.owned.insert(owner, {});
+        QObject::connect(owner, &QObject::destroyed, [owner] {
+            Statements &st = statements();
+            const auto it = st.owned.find(owner);
+            if (it != st.owned.end()) {
+                qDeleteAll(*it);
+                st.owned.erase(it);
+            }
+        });
+    }
+    QSqlQuery *&q = (*own)[sql];
     if (!q)
         q = new QSqlQuery(d);
     return *q;

@@ -84,6 +84,11 @@ bool exec(QSqlQuery &q, const QString &sql, const QVariantList &binds, QString *
 // prepared again on the next connection. A caller reads the result before it
 // uses the same statement again.
 QSqlQuery &statement(const QString &sql);
+// The same for a statement whose result an owner goes on showing (a query
+// model): each owner has its own, so that running it for one model never
+// changes the rows another one shows. An owner's statements are dropped when
+// it is destroyed, and with the others when the connection closes.
+QSqlQuery &ownStatement(const QObject *owner, const QString &sql);
 void releaseStatements();
 
 // A read on the program's connection straight through SQLite, for the reads

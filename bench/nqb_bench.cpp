@@ -542,6 +542,8 @@ void NqbBench::fillFoodTree()
         ok = FillFoodTree(&tree, &err) && ok;
     }
     measure(QStringLiteral("fill the food tree"), [&](int) { FillFoodTree(&tree); });
+    // Its query part: the groups and sub-groups, without the tree's items.
+    measure(QStringLiteral("food tree query: groups and sub-groups"), [&](int) { FoodTreeNodes(); });
     QVERIFY(ok);
     QVERIFY(tree.topLevelItemCount() > 10);
 }

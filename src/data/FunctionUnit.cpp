@@ -186,25 +186,40 @@ bool SearchFood(const QString &table, const QString &text, QString *error)
 QList<FoodTreeNode> FoodTreeNodes(QString *error)
 {
     clearError(error);
-    QSqlQuery q(db());
-    if (!run(q, QStringLiteral("SELECT FoodGroup FROM FoodKind_tb ORDER BY rowid"), {}, error)) {
-        return {};
-    }
     QList<FoodTreeNode> nodes;
-    while (q.next())
-        nodes.append({q.value(0).toString().trimmed(), {}});
-
-    if (!run(q, QStringLiteral("SELECT FoodGroup, FoodGroupSub FROM FoodKindSub_tb ORDER BY rowid"), {}, error)) {
-        return {};
+    {
+        sql::Read r(QStringLiteral("SELECT FoodGroup FROM FoodKind_tb ORDER BY rowid"));
+        while (r.next())
+            nodes.append({r.text(0).trimmed(), {}});
+        if (!r.ok()) {
+            fail(error, r);
+            return {};
+        }
     }
     QList<QPair<QString, QString>> subs;
-    while (q.next())
-        subs.append({q.value(0).toString(), q.value(1).toString().trimmed()});
+    {
+        sql::Read r(QStringLiteral("SELECT FoodGroup, FoodGroupSub FROM FoodKindSub_tb ORDER BY rowid"));
+        while (r.next())
+            subs.append({r.text(0), r.text(1).trimmed()});
+        if (!r.ok()) {
+            fail(error, r);
+            return {};
+        }
+    }
 
-    // A sub-group belongs to every group whose text starts with its group number.
+    // A sub-group belongs to every group whose text starts with its group
+    // number: the sub-groups by their first two characters (case folded),
+    // in table order, so that each group finds its own at once.
+    QHash<QString, QStringList> byGroup;
+    for (const auto &sub : std::as_const(subs))
+        byGroup[sub.first.left(2).toCaseFolded()].append(sub.second);
     for (FoodTreeNode &node : nodes) {
         const QString group = node.text.left(2);
-        for (const auto &sub : subs) {
+        if (group.size() == 2) {
+            node.children = byGroup.value(group.toCaseFolded());
+            continue;
+        }
+        for (const auto &sub : std::as_const(subs)) {
             if (sub.first.startsWith(group, Qt::CaseInsensitive))
                 node.children.append(sub.second);
         }
@@ -215,19 +230,15 @@ QList<FoodTreeNode> FoodTreeNodes(QString *error)
 QStringList DishTreeLabels(QString *error)
 {
     clearError(error);
-    QSqlQuery q(db());
-    if (!run(q,
-             QStringLiteral("SELECT k.KINDID, k.KINDNAME, "
-                            "(SELECT COUNT(*) FROM CateNutri_tb c WHERE c.KINDNAME = k.KINDNAME) "
-                            "FROM CateKind_tb k ORDER BY k.KINDID ASC"),
-             {}, error)) {
-        return {};
-    }
+    sql::Read r(QStringLiteral("SELECT k.KINDID, k.KINDNAME, "
+                               "(SELECT COUNT(*) FROM CateNutri_tb c WHERE c.KINDNAME = k.KINDNAME) "
+                               "FROM CateKind_tb k ORDER BY k.KINDID ASC"));
     QStringList labels;
-    while (q.next()) {
-        labels << QStringLiteral("%1-%2 [%3]")
-                      .arg(q.value(0).toString().trimmed(), q.value(1).toString().trimmed())
-                      .arg(q.value(2).toInt());
+    while (r.next())
+        labels << QStringLiteral("%1-%2 [%3]").arg(r.text(0).trimmed(), r.text(1).trimmed()).arg(r.integer(2));
+    if (!r.ok()) {
+        fail(error, r);
+        return {};
     }
     return labels;
 }

@@ -11,6 +11,7 @@
 #include "foods/DishTransfer.h"
 #include "planning/PlanFile.h"
 
+#include <cstring>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -74,6 +75,27 @@ Outcome runPlan(const QByteArray &bytes)
         for (const QVariantList &row : rows)
             if (row.size() != planfile::planColumns().size())
                 broken("plan", QStringLiteral("a row of %1 values").arg(row.size()));
+    }
+    // The quick reader and the general one take every input the same way:
+    // the same answer, the same message, the same values of the same types
+    // (a double to the bit, so -0 and 0 differ).
+    QList<QVariantList> general;
+    const plan::PlanResult g = planfile::parsePlanGeneral(bytes, &general);
+    if (g.ok() != r.ok() || g.status != r.status || g.message != r.message || general.size() != rows.size())
+        broken("plan", QStringLiteral("the quick reader says %1 (%2), the general one %3 (%4)")
+                           .arg(r.ok()).arg(r.message).arg(g.ok()).arg(g.message));
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        for (qsizetype c = 0; c < rows[i].size(); ++c) {
+            const QVariant &a = rows[i][c];
+            const QVariant &b = general[i][c];
+            const bool same = a.metaType() == b.metaType() && a.isNull() == b.isNull()
+                              && (a.typeId() == QMetaType::Double
+                                      ? std::memcmp(a.constData(), b.constData(), sizeof(double)) == 0
+                                      : a == b);
+            if (!same)
+                broken("plan", QStringLiteral("row %1 column %2: quick %3, general %4")
+                                   .arg(i + 1).arg(c + 1).arg(a.toString(), b.toString()));
+        }
     }
     return refusedOrBroken("plan", r.ok(), r.message, QStringLiteral("%1 rows").arg(rows.size()));
 }

@@ -28,6 +28,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cstring>
+
 #include <sys/stat.h>
 
 using namespace nqb;
@@ -118,6 +120,7 @@ private slots:
     void planRowsTheDialogsCannotMakeAreRefused();
     void planCutAtEveryByteIsRefused();
     void loneSurrogateEscapes();
+    void bothPlanReadersTakeEveryFileAlike();
     void iniReadsAsQSettingsReadsIt();
     void damagedIniFilesAreRefused();
     void longSpecialDietFileIsCheckedQuickly();
@@ -324,6 +327,97 @@ void UserFilesTest::loneSurrogateEscapes()
     bytes.replace(R"("a\ud800b")", R"("a\ud83d\ude00b")");
     QVERIFY(planfile::parsePlan(bytes, &rows).ok());
     QCOMPARE(rows[0][2].toString(), QStringLiteral("a\U0001F600b"));
+}
+
+namespace {
+
+// Both plan readers' results, compared value by value (a double to the bit);
+// empty when they agree.
+QString readersDiffer(const QByteArray &bytes)
+{
+    QList<QVariantList> quick;
+    QList<QVariantList> general;
+    const plan::PlanResult q = planfile::parsePlan(bytes, &quick);
+    const plan::PlanResult g = planfile::parsePlanGeneral(bytes, &general);
+    if (q.ok() != g.ok() || q.status != g.status || q.message != g.message || quick.size() != general.size())
+        return QStringLiteral("quick: %1 %2 / general: %3 %4").arg(q.ok()).arg(q.message).arg(g.ok()).arg(g.message);
+    for (qsizetype r = 0; r < quick.size(); ++r) {
+        for (qsizetype c = 0; c < quick[r].size(); ++c) {
+            const QVariant &a = quick[r][c];
+            const QVariant &b = general[r][c];
+            if (a.metaType() != b.metaType() || a.isNull() != b.isNull()
+                || (a.typeId() == QMetaType::Double ? std::memcmp(a.constData(), b.constData(), sizeof(double)) != 0
+                                                    : a != b))
+                return QStringLiteral("row %1 column %2: %3 / %4").arg(r).arg(c).arg(a.toString(), b.toString());
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+void UserFilesTest::bothPlanReadersTakeEveryFileAlike()
+{
+    // A saved plan is read by the quick reader; whatever it leaves to the
+    // general one (escapes, other spacing, odd numbers, unknown or repeated
+    // keys) must come out exactly as the general reader alone reads it.
+    TestEnv env;
+    addRealEntries(4);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.pan"));
+    QVERIFY(planfile::savePlan(path).ok());
+    const QByteArray saved = readAll(path);
+    const QJsonObject root = QJsonDocument::fromJson(saved).object();
+    const QByteArray weight = QByteArray::number(root.value(QStringLiteral("rows")).toArray()[0].toArray()[5].toDouble());
+    const QByteArray name = root.value(QStringLiteral("rows")).toArray()[0].toArray()[2].toString().toUtf8();
+    const auto edit = [&](const QByteArray &from, const QByteArray &to) {
+        QByteArray b = saved;
+        const qsizetype at = b.indexOf(from);
+        return at < 0 ? QByteArray("<not found>") : b.replace(at, from.size(), to);
+    };
+    const QList<QByteArray> cases{
+        saved,
+        QJsonDocument(root).toJson(QJsonDocument::Indented),
+        " \r\n\t" + saved + "\n \n",
+        saved + "x",
+        edit("\"" + name + "\"", "\"a\\\"b\\\\c\\u4e2d\""),
+        edit("\"" + name + "\"", "\"a\tb\""),
+        edit("\"" + name + "\"", "\"\xC3\x28\""),
+        edit("\"" + name + "\"", "\"\xEF\xBF\xBF\""),
+        edit("," + weight + ",", ",-0,"),
+        edit("," + weight + ",", ",-0.0,"),
+        edit("," + weight + ",", ",1e400,"),
+        edit("," + weight + ",", ",1e-400,"),
+        edit("," + weight + ",", ",4.9e-324,"),
+        edit("," + weight + ",", ",9007199254740993,"),
+        edit("," + weight + ",", ",123456789012345678901234567890,"),
+        edit("," + weight + ",", ",01,"),
+        edit("," + weight + ",", ",1.,"),
+        edit("," + weight + ",", ",+1,"),
+        edit("," + weight + ",", ",true,"),
+        edit("," + weight + ",", ",[1],"),
+        edit("," + weight + ",", ",\"Infinity\","),
+        edit("\"version\":1", "\"version\":1,\"version\":2"),
+        edit("\"version\":1", "\"version\":1,\"note\":\"x\""),
+        edit("\"version\":1", "\"version\":1.5"),
+        edit("\"version\":1", "\"version\":\"1\""),
+        edit("{", "{\"x\":{},"),
+        edit("[[", "[7,["),
+        edit("]]", "],[]]"),
+        edit("]]", "]],"),
+        "[]",
+        "{}",
+        "",
+    };
+    for (const QByteArray &bytes : cases)
+        QVERIFY2(readersDiffer(bytes).isEmpty(), qPrintable(readersDiffer(bytes) + " for " + bytes.left(80)));
+
+    // Bytes that are no UTF-8 are refused as such, in a name or elsewhere.
+    QList<QVariantList> rows;
+    const plan::PlanResult bad = planfile::parsePlan(edit("\"" + name + "\"", "\"\xC3\x28\""), &rows);
+    QVERIFY(!bad.ok());
+    QVERIFY2(bad.message.contains(QStringLiteral("UTF-8")), qPrintable(bad.message));
+    QVERIFY(rows.isEmpty());
 }
 
 void UserFilesTest::iniReadsAsQSettingsReadsIt()

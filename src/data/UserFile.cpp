@@ -167,8 +167,9 @@ qsizetype loneSurrogateEscape(const QByteArray &json)
 
 QString jsonTextProblem(const QByteArray &json)
 {
+    // The decoder decodes only when its result is taken.
     QStringDecoder utf8(QStringDecoder::Utf8);
-    (void)utf8.decode(json);
+    const QString text = utf8.decode(json);
     if (utf8.hasError())
         return QStringLiteral("不是 UTF-8 编码的文本");
     if (const qsizetype at = loneSurrogateEscape(json); at >= 0)

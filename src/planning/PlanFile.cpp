@@ -18,7 +18,11 @@
 #include <QSaveFile>
 #include <QSettings>
 #include <QSqlQuery>
+#include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstring>
+#include <optional>
 #include <limits>
 
 namespace nqb::planfile {
@@ -157,72 +161,361 @@ QString rowProblem(const QVariantList &row, const QStringList &columns, int numb
 
 } // namespace
 
-PlanResult parsePlan(const QByteArray &bytes, QList<QVariantList> *rowsOut)
+namespace {
+
+// A plan document as read, before it is checked: what the checks need to know
+// of each part, whichever reader read it.
+struct PlanCell {
+    enum Kind : quint8 { Null, Text, Number, Other } kind = Null;
+    QString text;
+    double number = 0;
+};
+struct PlanRow {
+    bool isArray = false;
+    QList<PlanCell> cells;
+};
+struct PlanDocument {
+    QString format;                 // empty when missing or no text
+    std::optional<double> version;  // none when missing or no number
+    bool columnsIsArray = false;
+    QList<std::optional<QString>> columns; // none for a name that is no text
+    bool rowsIsArray = false;
+    QList<PlanRow> rows;
+};
+
+// The general reader: Qt's JSON parser, for every document.
+PlanResult readDocument(const QByteArray &bytes, PlanDocument *out)
 {
-    rowsOut->clear();
-    const auto bad = [](const QString &reason) { return failure(PlanStatus::FileError, reason); };
-    if (const QString problem = userfile::jsonTextProblem(bytes); !problem.isEmpty())
-        return bad(problem);
     QJsonParseError pe;
     const QJsonDocument doc = QJsonDocument::fromJson(bytes, &pe);
     if (pe.error != QJsonParseError::NoError)
-        return bad(QStringLiteral("第 %1 字节处：%2").arg(pe.offset).arg(pe.errorString()));
+        return failure(PlanStatus::FileError, QStringLiteral("第 %1 字节处：%2").arg(pe.offset).arg(pe.errorString()));
     if (!doc.isObject())
-        return bad(QStringLiteral("不是配餐记录"));
+        return failure(PlanStatus::FileError, QStringLiteral("不是配餐记录"));
     const QJsonObject root = doc.object();
-    if (root.value(QStringLiteral("format")).toString() != QLatin1String(kFormatName))
+    out->format = root.value(QStringLiteral("format")).toString();
+    if (const QJsonValue v = root.value(QStringLiteral("version")); v.isDouble())
+        out->version = v.toDouble();
+    const QJsonValue columns = root.value(QStringLiteral("columns"));
+    out->columnsIsArray = columns.isArray();
+    for (const QJsonValue &c : columns.toArray())
+        out->columns << (c.isString() ? std::optional<QString>(c.toString()) : std::nullopt);
+    const QJsonValue rows = root.value(QStringLiteral("rows"));
+    out->rowsIsArray = rows.isArray();
+    const QJsonArray rowArray = rows.toArray();
+    out->rows.reserve(rowArray.size());
+    for (const QJsonValue &r : rowArray) {
+        PlanRow row;
+        row.isArray = r.isArray();
+        const QJsonArray cells = r.toArray();
+        row.cells.reserve(cells.size());
+        for (const QJsonValue &v : cells) {
+            PlanCell cell;
+            if (v.isNull()) {
+                cell.kind = PlanCell::Null;
+            } else if (v.isString()) {
+                cell.kind = PlanCell::Text;
+                cell.text = v.toString();
+            } else if (v.isDouble()) {
+                cell.kind = PlanCell::Number;
+                cell.number = v.toDouble();
+            } else {
+                cell.kind = PlanCell::Other;
+            }
+            row.cells << std::move(cell);
+        }
+        out->rows << std::move(row);
+    }
+    return succeeded();
+}
+
+// The quick reader, for documents of the simple shape this program writes:
+// one object of the four known keys (each once), strings without escapes or
+// control characters, numbers, null, and rows of such values. It reads them
+// several times faster than the general reader and returns false for
+// anything else (which the general reader then reads, and refuses or not),
+// so that both readers take every document the same way.
+class QuickScan
+{
+public:
+    explicit QuickScan(const QByteArray &bytes)
+        : m_p(bytes.constData())
+        , m_end(bytes.constData() + bytes.size())
+    {
+    }
+
+    bool read(PlanDocument *out)
+    {
+        if (!take('{'))
+            return false;
+        bool seen[4] = {false, false, false, false};
+        for (bool first = true;; first = false) {
+            if (take('}'))
+                return atEnd();
+            if (!first && !take(','))
+                return false;
+            QString key;
+            if (!string(&key) || !take(':'))
+                return false;
+            int which = -1;
+            if (key == QLatin1String("format"))
+                which = 0;
+            else if (key == QLatin1String("version"))
+                which = 1;
+            else if (key == QLatin1String("columns"))
+                which = 2;
+            else if (key == QLatin1String("rows"))
+                which = 3;
+            if (which < 0 || seen[which])
+                return false;
+            seen[which] = true;
+            bool ok = false;
+            switch (which) {
+            case 0:
+                ok = string(&out->format);
+                break;
+            case 1: {
+                double v = 0;
+                ok = number(&v);
+                out->version = v;
+                break;
+            }
+            case 2:
+                ok = columns(out);
+                break;
+            case 3:
+                ok = rows(out);
+                break;
+            }
+            if (!ok)
+                return false;
+        }
+    }
+
+private:
+    void space()
+    {
+        while (m_p < m_end && (*m_p == ' ' || *m_p == '\t' || *m_p == '\n' || *m_p == '\r'))
+            ++m_p;
+    }
+    bool take(char c)
+    {
+        space();
+        if (m_p < m_end && *m_p == c) {
+            ++m_p;
+            return true;
+        }
+        return false;
+    }
+    bool peek(char c)
+    {
+        space();
+        return m_p < m_end && *m_p == c;
+    }
+    bool atEnd()
+    {
+        space();
+        return m_p == m_end;
+    }
+    bool string(QString *out)
+    {
+        if (!take('"'))
+            return false;
+        const char *from = m_p;
+        while (m_p < m_end && *m_p != '"') {
+            const auto c = static_cast<unsigned char>(*m_p);
+            if (c == '\\' || c < 0x20)
+                return false;
+            ++m_p;
+        }
+        if (m_p == m_end)
+            return false;
+        // The whole text was checked to be UTF-8 before it came here; the
+        // general reader's check is left to it where this one differs.
+        *out = QString::fromUtf8(from, m_p - from);
+        ++m_p;
+        return true;
+    }
+    bool number(double *out)
+    {
+        space();
+        // -?(0|[1-9][0-9]*)(.[0-9]+)?([eE][+-]?[0-9]+)?
+        const char *from = m_p;
+        const char *p = m_p;
+        const auto digits = [&] {
+            const char *d = p;
+            while (p < m_end && *p >= '0' && *p <= '9')
+                ++p;
+            return p > d;
+        };
+        if (p < m_end && *p == '-')
+            ++p;
+        if (p < m_end && *p == '0')
+            ++p;
+        else if (!digits())
+            return false;
+        if (p < m_end && *p == '.') {
+            ++p;
+            if (!digits())
+                return false;
+        }
+        if (p < m_end && (*p == 'e' || *p == 'E')) {
+            ++p;
+            if (p < m_end && (*p == '+' || *p == '-'))
+                ++p;
+            if (!digits())
+                return false;
+        }
+        // Long literals, and values beyond the range of a double, are left
+        // to the general reader.
+        if (p - from > 32)
+            return false;
+        double v = 0;
+        if (std::find_if(from, p, [](char c) { return c == '.' || c == 'e' || c == 'E'; }) == p) {
+            // As the general reader: a whole number that fits 64 bits is read
+            // as an integer (so "-0" is 0), a larger one as a double.
+            qint64 n = 0;
+            const auto r = std::from_chars(from, p, n);
+            if (r.ec == std::errc() && r.ptr == p) {
+                m_p = p;
+                *out = double(n);
+                return true;
+            }
+        }
+        const auto r = std::from_chars(from, p, v);
+        if (r.ec != std::errc() || r.ptr != p || !std::isfinite(v))
+            return false;
+        // The general reader keeps a whole number as an integer, which has
+        // no negative zero.
+        if (v == 0)
+            v = 0;
+        m_p = p;
+        *out = v;
+        return true;
+    }
+    bool literal(const char *word)
+    {
+        space();
+        const qsizetype n = qsizetype(std::strlen(word));
+        if (m_end - m_p < n || std::memcmp(m_p, word, size_t(n)) != 0)
+            return false;
+        m_p += n;
+        return true;
+    }
+    bool columns(PlanDocument *out)
+    {
+        if (!take('['))
+            return false;
+        out->columnsIsArray = true;
+        if (take(']'))
+            return true;
+        do {
+            QString name;
+            if (!string(&name))
+                return false;
+            out->columns << std::move(name);
+        } while (take(','));
+        return take(']');
+    }
+    bool cell(PlanCell *out)
+    {
+        if (peek('"')) {
+            out->kind = PlanCell::Text;
+            return string(&out->text);
+        }
+        if (peek('n')) {
+            out->kind = PlanCell::Null;
+            return literal("null");
+        }
+        out->kind = PlanCell::Number;
+        return number(&out->number);
+    }
+    bool rows(PlanDocument *out)
+    {
+        if (!take('['))
+            return false;
+        out->rowsIsArray = true;
+        if (take(']'))
+            return true;
+        do {
+            if (!take('['))
+                return false;
+            PlanRow row;
+            row.isArray = true;
+            row.cells.reserve(kPlanColumns);
+            if (!take(']')) {
+                do {
+                    PlanCell c;
+                    if (!cell(&c))
+                        return false;
+                    row.cells << std::move(c);
+                } while (take(','));
+                if (!take(']'))
+                    return false;
+            }
+            out->rows << std::move(row);
+        } while (take(','));
+        return take(']');
+    }
+
+    const char *m_p;
+    const char *m_end;
+};
+
+// The checks of a read document, the same for both readers.
+PlanResult checkDocument(const PlanDocument &doc, QList<QVariantList> *rowsOut)
+{
+    const auto bad = [](const QString &reason) { return failure(PlanStatus::FileError, reason); };
+    if (doc.format != QLatin1String(kFormatName))
         return bad(QStringLiteral("不是配餐记录"));
-    const QJsonValue version = root.value(QStringLiteral("version"));
-    if (!version.isDouble() || version.toDouble() != std::floor(version.toDouble()) || version.toDouble() < 1)
+    if (!doc.version || *doc.version != std::floor(*doc.version) || *doc.version < 1)
         return bad(QStringLiteral("版本号无效"));
-    if (version.toDouble() > kFormatVersion)
+    if (*doc.version > kFormatVersion)
         return failure(PlanStatus::Refused, QStringLiteral("由更新版本的程序保存，本程序无法读取"));
 
     const QStringList expected = planColumns();
-    const QJsonValue columnsValue = root.value(QStringLiteral("columns"));
-    if (!columnsValue.isArray())
+    if (!doc.columnsIsArray)
         return bad(QStringLiteral("缺少列名"));
-    const QJsonArray columns = columnsValue.toArray();
-    if (columns.size() != expected.size())
-        return bad(QStringLiteral("列数为 %1，应为 %2").arg(columns.size()).arg(expected.size()));
+    if (doc.columns.size() != expected.size())
+        return bad(QStringLiteral("列数为 %1，应为 %2").arg(doc.columns.size()).arg(expected.size()));
     for (int c = 0; c < expected.size(); ++c) {
-        if (!columns[c].isString() || columns[c].toString().compare(expected[c], Qt::CaseInsensitive) != 0)
+        if (!doc.columns[c] || doc.columns[c]->compare(expected[c], Qt::CaseInsensitive) != 0)
             return bad(QStringLiteral("第 %1 列应为 %2").arg(c + 1).arg(expected[c]));
     }
 
-    const QJsonValue rowsValue = root.value(QStringLiteral("rows"));
-    if (!rowsValue.isArray())
+    if (!doc.rowsIsArray)
         return bad(QStringLiteral("缺少记录"));
-    const QJsonArray rows = rowsValue.toArray();
     QList<QVariantList> out;
-    out.reserve(rows.size());
+    out.reserve(doc.rows.size());
     // FOODNAME + WEEK + DINERTIME of every row so far: the key of an entry.
     QHash<QString, int> keys;
-    for (int r = 0; r < rows.size(); ++r) {
-        if (!rows[r].isArray())
+    keys.reserve(doc.rows.size());
+    for (int r = 0; r < doc.rows.size(); ++r) {
+        const PlanRow &row = doc.rows[r];
+        if (!row.isArray)
             return bad(QStringLiteral("第 %1 条记录不是一行数据").arg(r + 1));
-        const QJsonArray row = rows[r].toArray();
-        if (row.size() != kPlanColumns)
-            return bad(QStringLiteral("第 %1 条记录有 %2 个字段，应为 %3").arg(r + 1).arg(row.size()).arg(kPlanColumns));
+        if (row.cells.size() != kPlanColumns)
+            return bad(
+                QStringLiteral("第 %1 条记录有 %2 个字段，应为 %3").arg(r + 1).arg(row.cells.size()).arg(kPlanColumns));
         QVariantList values;
         values.reserve(kPlanColumns);
         for (int c = 0; c < kPlanColumns; ++c) {
-            const QJsonValue v = row[c];
+            const PlanCell &v = row.cells[c];
             if (c < kTextColumns) {
-                if (v.isNull())
+                if (v.kind == PlanCell::Null)
                     values << QVariant(QMetaType::fromType<QString>());
-                else if (v.isString())
-                    values << v.toString();
+                else if (v.kind == PlanCell::Text)
+                    values << v.text;
                 else
                     return bad(QStringLiteral("第 %1 条记录的 %2 应为文字").arg(r + 1).arg(expected[c]));
             } else {
-                if (v.isNull())
+                if (v.kind == PlanCell::Null)
                     values << QVariant(QMetaType::fromType<double>());
-                else if (v.isDouble() && !std::isnan(v.toDouble()))
-                    values << v.toDouble();
-                else if (v.isString() && v.toString() == kPositiveInfinity)
+                else if (v.kind == PlanCell::Number && !std::isnan(v.number))
+                    values << v.number;
+                else if (v.kind == PlanCell::Text && v.text == kPositiveInfinity)
                     values << std::numeric_limits<double>::infinity();
-                else if (v.isString() && v.toString() == kNegativeInfinity)
+                else if (v.kind == PlanCell::Text && v.text == kNegativeInfinity)
                     values << -std::numeric_limits<double>::infinity();
                 else
                     return bad(QStringLiteral("第 %1 条记录的 %2 应为数值").arg(r + 1).arg(expected[c]));
@@ -238,12 +531,38 @@ PlanResult parsePlan(const QByteArray &bytes, QList<QVariantList> *rowsOut)
                            .arg(*it)
                            .arg(values[3].toString(), values[4].toString(), values[2].toString()));
         keys.insert(key, r + 1);
-        out << values;
+        out << std::move(values);
     }
-    *rowsOut = out;
+    *rowsOut = std::move(out);
     PlanResult ok;
-    ok.rows = out.size();
+    ok.rows = rowsOut->size();
     return ok;
+}
+
+PlanResult parseWith(const QByteArray &bytes, QList<QVariantList> *rowsOut, bool quick)
+{
+    rowsOut->clear();
+    if (const QString problem = userfile::jsonTextProblem(bytes); !problem.isEmpty())
+        return failure(PlanStatus::FileError, problem);
+    PlanDocument doc;
+    if (!quick || !QuickScan(bytes).read(&doc)) {
+        doc = PlanDocument();
+        if (const PlanResult r = readDocument(bytes, &doc); !r.ok())
+            return r;
+    }
+    return checkDocument(doc, rowsOut);
+}
+
+} // namespace
+
+PlanResult parsePlan(const QByteArray &bytes, QList<QVariantList> *rowsOut)
+{
+    return parseWith(bytes, rowsOut, true);
+}
+
+PlanResult parsePlanGeneral(const QByteArray &bytes, QList<QVariantList> *rowsOut)
+{
+    return parseWith(bytes, rowsOut, false);
 }
 
 PlanResult readPlanFile(const QString &path, QList<QVariantList> *rowsOut)

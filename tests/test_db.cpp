@@ -32,6 +32,43 @@ class TestDb : public QObject
 {
     Q_OBJECT
 private slots:
+    void containsConditionMatchesAsLikeDoes()
+    {
+        // With or without an ASCII letter in the text the condition takes the
+        // rows a literal, case-insensitive LIKE takes, and no other.
+        TestEnv env;
+        QSqlQuery q(db());
+        QVERIFY(q.exec(QStringLiteral("CREATE TEMP TABLE names (a TEXT, b TEXT)")));
+        const QStringList values{QStringLiteral("鸡蛋"), QStringLiteral("JDm"), QStringLiteral("jd"),
+                                 QStringLiteral("50%_a\\b"), QStringLiteral("Äpfel"), QStringLiteral("äpfel"),
+                                 QStringLiteral(" "), QString(), QStringLiteral("")};
+        QVERIFY(q.prepare(QStringLiteral("INSERT INTO names VALUES (?, ?)")));
+        for (int i = 0; i < values.size(); ++i) {
+            q.addBindValue(values[i].isNull() ? QVariant() : QVariant(values[i]));
+            q.addBindValue(values[(i * 5 + 3) % values.size()]);
+            QVERIFY(q.exec());
+        }
+        const auto rows = [](const QString &where, const QVariantList &binds) {
+            QList<qint64> out;
+            sql::Read r(QStringLiteral("SELECT rowid FROM names WHERE %1 ORDER BY rowid").arg(where), binds);
+            while (r.next())
+                out << r.integer(0);
+            return out;
+        };
+        for (const QString &text : {QStringLiteral("鸡"), QStringLiteral("%"), QStringLiteral("_"),
+                                    QStringLiteral("\\"), QStringLiteral("%_"), QStringLiteral("Ä"),
+                                    QStringLiteral(" "), QString(), QString::fromUtf16(u"蛋\0", 2), QStringLiteral("jd"),
+                                    QStringLiteral("JD"), QStringLiteral("a\\b"), QStringLiteral("pF")}) {
+            QVariantList binds;
+            const QString where = sql::containsCondition({QStringLiteral("a"), QStringLiteral("b")}, text, &binds);
+            const QString pattern = QLatin1Char('%') + sql::likeLiteral(text) + QLatin1Char('%');
+            QCOMPARE(rows(where, binds),
+                     rows(QStringLiteral("a LIKE ? ESCAPE '\\' OR b LIKE ? ESCAPE '\\'"), {pattern, pattern}));
+        }
+        QVariantList binds;
+        QCOMPARE(rows(sql::containsCondition({QStringLiteral("a")}, QStringLiteral("%"), &binds), binds).size(), 1);
+    }
+
     void nestedScopes()
     {
         TestEnv env;

@@ -11,6 +11,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <atomic>
 
 namespace nqb {
@@ -489,6 +490,32 @@ QString likeLiteral(const QString &text)
     s.replace(QLatin1Char('%'), QLatin1String("\\%"));
     s.replace(QLatin1Char('_'), QLatin1String("\\_"));
     return s;
+}
+
+QString containsCondition(const QStringList &columns, const QString &text, QVariantList *binds)
+{
+    QString literal = text;
+    literal.remove(QChar(u'\0'));
+    const bool letters = std::any_of(literal.cbegin(), literal.cend(), [](QChar c) {
+        return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) || (c >= QLatin1Char('A') && c <= QLatin1Char('Z'));
+    });
+    QStringList parts;
+    if (letters) {
+        // LIKE, for its case-insensitive ASCII letters.
+        const QString pattern = QLatin1Char('%') + likeLiteral(literal) + QLatin1Char('%');
+        for (const QString &c : columns) {
+            parts << QStringLiteral("%1 LIKE ? ESCAPE '\\'").arg(c);
+            *binds << pattern;
+        }
+    } else {
+        // Without a letter LIKE matches exactly what instr() finds, and
+        // instr() is quicker: it compares no case and reads no pattern.
+        for (const QString &c : columns) {
+            parts << QStringLiteral("instr(%1, ?) > 0").arg(c);
+            *binds << (literal.isNull() ? QStringLiteral("") : literal);
+        }
+    }
+    return QLatin1Char('(') + parts.join(QStringLiteral(" OR ")) + QLatin1Char(')');
 }
 
 QString prefixCondition(const QString &column, const QString &prefix, QVariantList *binds)

@@ -179,6 +179,12 @@ private:
 // pattern there, so "a\0b" would find every name ending in "a").
 QString likeLiteral(const QString &text);
 
+// The condition "one of the columns contains text", matched literally (no
+// pattern characters) and, for ASCII letters, regardless of case, as LIKE
+// with likeLiteral() matches: through instr() where the text has no ASCII
+// letter. The values are appended to *binds.
+QString containsCondition(const QStringList &columns, const QString &text, QVariantList *binds);
+
 // The condition "column begins with prefix" as a range of the column's index:
 // column >= prefix AND column < the prefix with its last character raised by
 // one (text compares character by character). Where that last character

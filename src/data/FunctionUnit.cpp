@@ -176,11 +176,9 @@ bool SearchFood(const QString &table, const QString &text, QString *error)
     QSqlQuery &q = DM()->AQSearchFood();
     q.finish();
     q.setForwardOnly(true);
-    const QString pattern = QLatin1Char('%') + sql::likeLiteral(text) + QLatin1Char('%');
-    return run(q,
-               QStringLiteral("SELECT * FROM %1 WHERE FoodName LIKE ? ESCAPE '\\' OR PYJM LIKE ? ESCAPE '\\'")
-                   .arg(name),
-               {pattern, pattern}, error);
+    QVariantList binds;
+    const QString where = sql::containsCondition({QStringLiteral("FoodName"), QStringLiteral("PYJM")}, text, &binds);
+    return run(q, QStringLiteral("SELECT * FROM %1 WHERE %2").arg(name, where), binds, error);
 }
 
 QList<FoodTreeNode> FoodTreeNodes(QString *error)
@@ -452,13 +450,14 @@ QStringList SearchIds(FoodKind kind, const QString &text, QString *error)
 {
     clearError(error);
     const bool foods = kind == FoodKind::RawFood;
-    const QString pattern = QLatin1Char('%') + sql::likeLiteral(text) + QLatin1Char('%');
+    QVariantList binds;
+    const QString where = sql::containsCondition({QStringLiteral("FoodName"), QStringLiteral("PYJM")}, text, &binds);
     // Without an order SQLite reads the search index (name, initials and
     // code) instead of the whole table; the table order is restored here.
-    sql::Read r(QStringLiteral("SELECT rowid, %1 FROM %2 WHERE FoodName LIKE ? ESCAPE '\\' OR PYJM LIKE ? ESCAPE '\\'")
+    sql::Read r(QStringLiteral("SELECT rowid, %1 FROM %2 WHERE %3")
                     .arg(foods ? QStringLiteral("Code") : QStringLiteral("FOODID"),
-                         foods ? QStringLiteral("Nutri_tb") : QStringLiteral("CateNutri_tb")),
-                {pattern, pattern});
+                         foods ? QStringLiteral("Nutri_tb") : QStringLiteral("CateNutri_tb"), where),
+                binds);
     std::vector<std::pair<qint64, QString>> found;
     while (r.next())
         found.emplace_back(r.integer(0), r.text(1));
@@ -539,15 +538,15 @@ PickListing SearchListing(FoodKind kind, const QString &text, const QString &col
         return {};
     const bool foods = kind == FoodKind::RawFood;
     const QString table = foods ? QStringLiteral("Nutri_tb") : QStringLiteral("CateNutri_tb");
-    const QString pattern = QLatin1Char('%') + sql::likeLiteral(text) + QLatin1Char('%');
+    QVariantList binds;
+    const QString where = sql::containsCondition({QStringLiteral("FoodName"), QStringLiteral("PYJM")}, text, &binds);
     // The search reads the index of names and initials; the rows it finds
     // are read by their rowids, in the names' order, and the identifiers are
     // put back in table order here.
-    sql::Read r(QStringLiteral("SELECT %1, %2, rowid FROM %3 WHERE rowid IN (SELECT rowid FROM %3 WHERE FoodName LIKE ? "
-                               "ESCAPE '\\' OR PYJM LIKE ? ESCAPE '\\') ORDER BY %4")
+    sql::Read r(QStringLiteral("SELECT %1, %2, rowid FROM %3 WHERE rowid IN (SELECT rowid FROM %3 WHERE %4) ORDER BY %5")
                     .arg(pickListNameField(kind), foods ? QStringLiteral("Code") : QStringLiteral("FOODID"), table,
-                         order),
-                {pattern, pattern});
+                         where, order),
+                binds);
     PickListing out;
     std::vector<std::pair<qint64, QString>> found;
     while (r.next()) {

@@ -218,9 +218,7 @@ Statement pageStatement(Page p, const Filter &filter)
     if (filter.kind == Filter::Kind::Prefix) {
         st.where = sql::prefixCondition(QStringLiteral("CODE"), filter.text, &st.binds);
     } else {
-        const QString pattern = QLatin1Char('%') + sql::likeLiteral(filter.text) + QLatin1Char('%');
-        st.where = QStringLiteral("(FoodName LIKE ? ESCAPE '\\' OR PYJM LIKE ? ESCAPE '\\')");
-        st.binds << pattern << pattern;
+        st.where = sql::containsCondition({QStringLiteral("FoodName"), QStringLiteral("PYJM")}, filter.text, &st.binds);
     }
     st.sql = QStringLiteral("SELECT * FROM %1 WHERE %2 ORDER BY rowid").arg(st.table, st.where);
     return st;

@@ -25,6 +25,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSettings>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -121,6 +122,7 @@ private slots:
     void planCutAtEveryByteIsRefused();
     void loneSurrogateEscapes();
     void bothPlanReadersTakeEveryFileAlike();
+    void bothPlanWritersWriteTheSameDocument();
     void iniReadsAsQSettingsReadsIt();
     void damagedIniFilesAreRefused();
     void longSpecialDietFileIsCheckedQuickly();
@@ -391,6 +393,12 @@ void UserFilesTest::bothPlanReadersTakeEveryFileAlike()
         edit("," + weight + ",", ",4.9e-324,"),
         edit("," + weight + ",", ",9007199254740993,"),
         edit("," + weight + ",", ",123456789012345678901234567890,"),
+        edit("," + weight + ",", ",-0.5,"),
+        edit("," + weight + ",", ",123456789012345,"),
+        edit("," + weight + ",", ",12345678901234.5,"),
+        edit("," + weight + ",", ",1234567890123456.5,"),
+        edit("," + weight + ",", ",0.000000000000001,"),
+        edit("," + weight + ",", ",0.1000000000000000055511151231257827,"),
         edit("," + weight + ",", ",01,"),
         edit("," + weight + ",", ",1.,"),
         edit("," + weight + ",", ",+1,"),
@@ -418,6 +426,49 @@ void UserFilesTest::bothPlanReadersTakeEveryFileAlike()
     QVERIFY(!bad.ok());
     QVERIFY2(bad.message.contains(QStringLiteral("UTF-8")), qPrintable(bad.message));
     QVERIFY(rows.isEmpty());
+}
+
+void UserFilesTest::bothPlanWritersWriteTheSameDocument()
+{
+    // The quick writer gives the very bytes Qt's JSON writer gives, for texts
+    // that need escapes and for numbers of every size; the file reads back
+    // as the rows were.
+    TestEnv env;
+    addRealEntries(9);
+    const QStringList names{QStringLiteral("a\"b\\c"), QStringLiteral("tab\there\nnew\rline\x01\x1f end"),
+                            QStringLiteral("鸡蛋 \U0001F600"), QStringLiteral("/slash/ \u2028 \u007f"),
+                            QStringLiteral("plain")};
+    const QVariantList weights{0.1, 1e-7, 123456789.125, 1e300, -0.0, 150.0, 9007199254740993.0, 2.5e-320, 33.3};
+    QSqlQuery q(db());
+    QVERIFY(q.exec(QStringLiteral("SELECT rowid FROM NQBNutri_tmp ORDER BY rowid")));
+    QList<qint64> ids;
+    while (q.next())
+        ids << q.value(0).toLongLong();
+    QCOMPARE(ids.size(), 9);
+    for (int i = 0; i < ids.size(); ++i) {
+        QVERIFY(fixtures::run(QStringLiteral("UPDATE NQBNutri_tmp SET FOODNAME = ?, WEIGHT = ?, PROCNT = ?, FAT = ? "
+                                             "WHERE rowid = ?"),
+                              {names[i % names.size()] + QString::number(i), weights[i],
+                               i == 3 ? QVariant(QStringLiteral(" 12.5 ")) : QVariant(1.0 / (i + 3)),
+                               i == 4 ? QVariant(1e308 * 10) : (i == 5 ? QVariant(-1e308 * 10) : QVariant()), ids[i]}));
+    }
+    int rows = 0;
+    QString error;
+    const QByteArray quick = planfile::planFileText(&rows, &error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QCOMPARE(rows, 9);
+    const QByteArray general = planfile::planFileText(&rows, &error, true);
+    QCOMPARE(quick, general);
+
+    QList<QVariantList> read;
+    QVERIFY(planfile::parsePlanGeneral(quick, &read).ok());
+    QCOMPARE(read.size(), 9);
+    const int name = 2;
+    const int weight = 5;
+    for (int i = 0; i < 9; ++i) {
+        QCOMPARE(read[i][name].toString(), names[i % names.size()] + QString::number(i));
+        QCOMPARE(read[i][weight].toDouble(), weights[i].toDouble() == 0 ? 0.0 : weights[i].toDouble());
+    }
 }
 
 void UserFilesTest::iniReadsAsQSettingsReadsIt()

@@ -230,6 +230,22 @@ sqlite3 *connectionHandle()
 
 bool bind(sqlite3_stmt *stmt, int index, const QVariant &v)
 {
+    // The kinds a plan row and most reads bind, without a conversion.
+    switch (v.typeId()) {
+    case QMetaType::Double:
+        if (v.isNull())
+            return sqlite3_bind_null(stmt, index) == SQLITE_OK;
+        return sqlite3_bind_double(stmt, index, *static_cast<const double *>(v.constData())) == SQLITE_OK;
+    case QMetaType::QString: {
+        const QString &t = *static_cast<const QString *>(v.constData());
+        if (v.isNull() || t.isNull())
+            return sqlite3_bind_null(stmt, index) == SQLITE_OK;
+        return sqlite3_bind_text16(stmt, index, t.utf16(), int(t.size() * sizeof(char16_t)), SQLITE_TRANSIENT)
+               == SQLITE_OK;
+    }
+    default:
+        break;
+    }
     // As Qt's driver binds them: a null text or byte array is NULL.
     if (v.isNull() || (v.typeId() == QMetaType::QString && v.toString().isNull())
         || (v.typeId() == QMetaType::QByteArray && v.toByteArray().isNull()))
@@ -299,17 +315,33 @@ Read::Read(const QString &sql, const QVariantList &binds)
         kept->busy = true;
         m_kept = kept;
     }
+    bindAll(binds);
+}
+
+bool Read::bindAll(const QVariantList &binds)
+{
     const int wanted = sqlite3_bind_parameter_count(m_stmt);
     if (wanted != binds.size()) {
         fail(QObject::tr("语句需要 %1 个值，给了 %2 个。").arg(wanted).arg(binds.size()), SQLITE_MISUSE);
-        return;
+        return false;
     }
     for (int i = 0; i < binds.size(); ++i) {
         if (!bind(m_stmt, i + 1, binds.at(i))) {
+            sqlite3 *h = sqlite3_db_handle(m_stmt);
             fail(QString::fromUtf8(sqlite3_errmsg(h)), sqlite3_errcode(h));
-            return;
+            return false;
         }
     }
+    return true;
+}
+
+bool Read::again(const QVariantList &binds)
+{
+    if (!m_status.ok() || !m_stmt)
+        return false;
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+    return bindAll(binds);
 }
 
 Read::~Read()
@@ -423,13 +455,28 @@ QVariant Read::value(int column) const
 
 Result run(const QString &sql, const QVariantList &binds)
 {
-    Read r(sql, binds);
-    while (r.next()) {
+    return runEach(sql, {binds});
+}
+
+Result runEach(const QString &sql, const QList<QVariantList> &rows)
+{
+    if (rows.isEmpty())
+        return succeeded(0);
+    // The statement is found (or prepared) once for all rows.
+    Read r(sql, rows.first());
+    int changed = 0;
+    for (qsizetype i = 0;;) {
+        while (r.next()) {
+        }
+        if (!r.ok())
+            return r.status();
+        changed += sqlite3_changes(sqlite3_db_handle(r.m_stmt));
+        if (++i == rows.size())
+            break;
+        if (!r.again(rows.at(i)))
+            return r.status();
     }
-    if (!r.ok())
-        return r.status();
-    sqlite3 *h = connectionHandle();
-    return succeeded(h ? sqlite3_changes(h) : 0);
+    return succeeded(changed);
 }
 
 WriteScope::WriteScope(QSqlDatabase db)

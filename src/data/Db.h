@@ -130,7 +130,13 @@ public:
     // or a null QString for NULL.
     QVariant value(int column) const;
 
+    // Runs the statement again with new values, once its rows were read
+    // (for writes repeated per row); false on a failure (status()).
+    bool again(const QVariantList &binds);
+
 private:
+    friend Result runEach(const QString &sql, const QList<QVariantList> &rows);
+    bool bindAll(const QVariantList &binds);
     void fail(const QString &text, int code);
     sqlite3_stmt *m_stmt = nullptr;
     bool m_own = false;   // a nested read's own copy, finalized at the end
@@ -144,6 +150,9 @@ private:
 // costs more than the write. Ok with the rows changed, or DbError with the
 // message.
 Result run(const QString &sql, const QVariantList &binds);
+// The same statement once for each row of values, found or prepared once for
+// all of them; stops at the first failure. Ok with the rows changed in all.
+Result runEach(const QString &sql, const QList<QVariantList> &rows);
 
 // A group of writes that is stored whole or not at all. On the program's
 // connection while the database is read-only it does not open (status:

@@ -139,8 +139,10 @@ qsizetype loneSurrogateEscape(const QByteArray &json)
 {
     const qsizetype n = json.size();
     for (qsizetype i = 0; i + 1 < n; ++i) {
-        if (json[i] != '\\')
-            continue;
+        // From one backslash to the next at memchr's speed.
+        i = json.indexOf('\\', i);
+        if (i < 0 || i + 1 >= n)
+            break;
         if (json[i + 1] != 'u') {
             ++i; // an escaped character, "\\" included
             continue;
@@ -167,10 +169,7 @@ qsizetype loneSurrogateEscape(const QByteArray &json)
 
 QString jsonTextProblem(const QByteArray &json)
 {
-    // The decoder decodes only when its result is taken.
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8.decode(json);
-    if (utf8.hasError())
+    if (!QByteArrayView(json).isValidUtf8())
         return QStringLiteral("不是 UTF-8 编码的文本");
     if (const qsizetype at = loneSurrogateEscape(json); at >= 0)
         return QStringLiteral("第 %1 字节处的 \\u 转义只有半个代理对").arg(at + 1);

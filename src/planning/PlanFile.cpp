@@ -18,6 +18,8 @@
 #include <QSaveFile>
 #include <QSettings>
 #include <QSqlQuery>
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -53,31 +55,6 @@ PlanResult badFile(const QString &path, const QString &reason)
                        .arg(shown(path), reason));
 }
 
-QJsonValue numberCell(const QVariant &v)
-{
-    if (v.isNull() || !v.isValid())
-        return QJsonValue(QJsonValue::Null);
-    double d = 0;
-    if (v.typeId() == QMetaType::QString || v.typeId() == QMetaType::QByteArray) {
-        // A number column holding text (never written by this program): a
-        // number in it is kept, anything else counts as empty.
-        bool ok = false;
-        d = v.toString().trimmed().toDouble(&ok);
-        if (!ok)
-            return QJsonValue(QJsonValue::Null);
-    } else {
-        bool ok = false;
-        d = v.toDouble(&ok);
-        if (!ok)
-            return QJsonValue(QJsonValue::Null);
-    }
-    if (std::isnan(d))
-        return QJsonValue(QJsonValue::Null);
-    if (std::isinf(d))
-        return QJsonValue(d > 0 ? kPositiveInfinity : kNegativeInfinity);
-    return QJsonValue(d);
-}
-
 } // namespace
 
 QString planFileFilter() { return QStringLiteral("配餐记录文件(*.pan)"); }
@@ -90,40 +67,235 @@ QStringList planColumns()
     return findTable(QStringLiteral("NQBNutri_tmp"))->columns;
 }
 
-PlanResult savePlan(const QString &path)
+namespace {
+
+// A cell of the plan as it is written: a text, a number (finite, or one of
+// the two infinities, written as text) or empty.
+struct SavedCell {
+    enum Kind : quint8 { Null, Text, Number, PlusInfinity, MinusInfinity } kind = Null;
+    QString text;
+    double number = 0;
+};
+
+SavedCell numberCell(sql::Read &r, int c)
 {
-    const QStringList columns = planColumns();
-    QSqlQuery q(nqb::db());
-    q.setForwardOnly(true);
-    QString err;
-    if (!sql::exec(q, QStringLiteral("SELECT %1 FROM NQBNutri_tmp ORDER BY rowid").arg(joinColumns(columns)), {},
-                      &err))
-        return failure(PlanStatus::DbError, err);
-    QJsonArray rows;
-    while (q.next()) {
+    SavedCell cell;
+    double d = 0;
+    switch (r.type(c)) {
+    case SQLITE_NULL:
+        return cell;
+    case SQLITE_INTEGER:
+    case SQLITE_FLOAT:
+        d = r.number(c);
+        break;
+    default: {
+        // A number column holding text (never written by this program): a
+        // number in it is kept, anything else counts as empty.
+        bool ok = false;
+        d = QString::fromUtf8(r.bytes(c)).trimmed().toDouble(&ok);
+        if (!ok)
+            return cell;
+    }
+    }
+    if (std::isnan(d))
+        return cell;
+    if (std::isinf(d)) {
+        cell.kind = d > 0 ? SavedCell::PlusInfinity : SavedCell::MinusInfinity;
+        return cell;
+    }
+    cell.kind = SavedCell::Number;
+    cell.number = d;
+    return cell;
+}
+
+// The general writer: Qt's JSON writer.
+QByteArray generalText(const QStringList &columns, const QList<QList<SavedCell>> &rows)
+{
+    QJsonArray rowArray;
+    for (const auto &cells : rows) {
         QJsonArray row;
-        for (int c = 0; c < columns.size(); ++c) {
-            const QVariant v = q.value(c);
-            if (c < kTextColumns)
-                row.append(v.isNull() ? QJsonValue(QJsonValue::Null) : QJsonValue(v.toString()));
-            else
-                row.append(numberCell(v));
+        for (const SavedCell &c : cells) {
+            switch (c.kind) {
+            case SavedCell::Null:
+                row.append(QJsonValue(QJsonValue::Null));
+                break;
+            case SavedCell::Text:
+                row.append(c.text);
+                break;
+            case SavedCell::Number:
+                row.append(c.number);
+                break;
+            case SavedCell::PlusInfinity:
+                row.append(kPositiveInfinity);
+                break;
+            case SavedCell::MinusInfinity:
+                row.append(kNegativeInfinity);
+                break;
+            }
         }
-        rows.append(row);
+        rowArray.append(row);
     }
     QJsonObject root;
     root.insert(QStringLiteral("format"), QString::fromLatin1(kFormatName));
     root.insert(QStringLiteral("version"), kFormatVersion);
     root.insert(QStringLiteral("columns"), QJsonArray::fromStringList(columns));
-    root.insert(QStringLiteral("rows"), rows);
-    const QByteArray bytes = QJsonDocument(root).toJson(QJsonDocument::Compact);
+    root.insert(QStringLiteral("rows"), rowArray);
+    return QJsonDocument(root).toJson(QJsonDocument::Compact);
+}
+
+void appendString(QByteArray &out, const QString &text)
+{
+    static const char hex[] = "0123456789abcdef";
+    out += '"';
+    const QByteArray utf8 = text.toUtf8();
+    for (const char ch : utf8) {
+        const auto c = static_cast<unsigned char>(ch);
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\b':
+            out += "\\b";
+            break;
+        case '\f':
+            out += "\\f";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            if (c < 0x20) {
+                out += "\\u00";
+                out += hex[c >> 4];
+                out += hex[c & 0xf];
+            } else {
+                out += ch;
+            }
+        }
+    }
+    out += '"';
+}
+
+void appendNumber(QByteArray &out, double d)
+{
+    // As Qt's writer: a whole number within the exact range of a double as
+    // an integer, any other one in the shortest form that reads back the same.
+    constexpr double exact = 9007199254740992.0; // 2^53
+    if (d == std::floor(d) && d >= -exact && d <= exact)
+        out += QByteArray::number(qint64(d));
+    else
+        out += QByteArray::number(d, 'g', QLocale::FloatingPointShortest);
+}
+
+// The quick writer: the same document written straight into bytes. Only for
+// texts that are whole UTF-16 (a lone surrogate is left to the general one).
+QByteArray quickText(const QStringList &columns, const QList<QList<SavedCell>> &rows)
+{
+    QByteArray out;
+    out.reserve(256 + rows.size() * (kPlanColumns * 8 + 64));
+    out += "{\"columns\":[";
+    for (qsizetype c = 0; c < columns.size(); ++c) {
+        if (c)
+            out += ',';
+        appendString(out, columns[c]);
+    }
+    out += "],\"format\":";
+    appendString(out, QString::fromLatin1(kFormatName));
+    out += ",\"rows\":[";
+    for (qsizetype r = 0; r < rows.size(); ++r) {
+        out += r ? ",[" : "[";
+        const QList<SavedCell> &cells = rows[r];
+        for (qsizetype c = 0; c < cells.size(); ++c) {
+            if (c)
+                out += ',';
+            const SavedCell &cell = cells[c];
+            switch (cell.kind) {
+            case SavedCell::Null:
+                out += "null";
+                break;
+            case SavedCell::Text:
+                appendString(out, cell.text);
+                break;
+            case SavedCell::Number:
+                appendNumber(out, cell.number);
+                break;
+            case SavedCell::PlusInfinity:
+                appendString(out, kPositiveInfinity);
+                break;
+            case SavedCell::MinusInfinity:
+                appendString(out, kNegativeInfinity);
+                break;
+            }
+        }
+        out += ']';
+    }
+    out += "],\"version\":";
+    out += QByteArray::number(kFormatVersion);
+    out += '}';
+    return out;
+}
+
+} // namespace
+
+QByteArray planFileText(int *rowCount, QString *error, bool general)
+{
+    const QStringList columns = planColumns();
+    sql::Read r(QStringLiteral("SELECT %1 FROM NQBNutri_tmp ORDER BY rowid").arg(joinColumns(columns)));
+    QList<QList<SavedCell>> rows;
+    bool whole = true;
+    while (r.next()) {
+        QList<SavedCell> cells;
+        cells.reserve(columns.size());
+        for (int c = 0; c < columns.size(); ++c) {
+            if (c < kTextColumns) {
+                SavedCell cell;
+                if (!r.isNull(c)) {
+                    cell.kind = SavedCell::Text;
+                    cell.text = r.text(c);
+                    whole = whole && QStringView(cell.text).isValidUtf16();
+                }
+                cells << std::move(cell);
+            } else {
+                cells << numberCell(r, c);
+            }
+        }
+        rows << std::move(cells);
+    }
+    if (!r.ok()) {
+        if (error)
+            *error = r.status().message;
+        return {};
+    }
+    if (error)
+        error->clear();
+    if (rowCount)
+        *rowCount = int(rows.size());
+    return general || !whole ? generalText(columns, rows) : quickText(columns, rows);
+}
+
+PlanResult savePlan(const QString &path)
+{
+    QString err;
+    int rows = 0;
+    const QByteArray bytes = planFileText(&rows, &err);
+    if (!err.isEmpty())
+        return failure(PlanStatus::DbError, err);
 
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
         return failure(PlanStatus::FileError,
                        QStringLiteral("无法写入配餐记录文件“%1”：%2").arg(shown(path), f.errorString()));
     }
-    return succeeded(rows.size());
+    return succeeded(rows);
 }
 
 namespace {
@@ -371,6 +543,11 @@ private:
         if (p - from > 32)
             return false;
         double v = 0;
+        if (quickDecimal(from, p, &v)) {
+            m_p = p;
+            *out = v;
+            return true;
+        }
         if (std::find_if(from, p, [](char c) { return c == '.' || c == 'e' || c == 'E'; }) == p) {
             // As the general reader: a whole number that fits 64 bits is read
             // as an integer (so "-0" is 0), a larger one as a double.
@@ -393,6 +570,44 @@ private:
         *out = v;
         return true;
     }
+    // A plain decimal ("-12.375", no exponent) of at most 15 digits: its
+    // digits as a whole number, exact in a double, divided by an exact power
+    // of ten; one correctly rounded division gives the correctly rounded
+    // value, the one any exact reader gives. False for anything else.
+    static bool quickDecimal(const char *from, const char *to, double *out)
+    {
+        static constexpr double tens[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        const char *p = from;
+        const bool negative = p < to && *p == '-';
+        if (negative)
+            ++p;
+        quint64 digits = 0;
+        int count = 0;
+        int fraction = -1; // digits after the point; -1 without a point
+        for (; p < to; ++p) {
+            if (*p == '.') {
+                if (fraction >= 0)
+                    return false;
+                fraction = 0;
+                continue;
+            }
+            if (*p < '0' || *p > '9' || ++count > 15)
+                return false;
+            digits = digits * 10 + quint64(*p - '0');
+            if (fraction >= 0)
+                ++fraction;
+        }
+        if (count == 0 || fraction == 0)
+            return false;
+        double v = double(digits);
+        if (fraction > 0)
+            v /= tens[fraction];
+        // A whole number is an integer to the general reader: no negative zero.
+        *out = negative && v != 0 ? -v : v;
+        return true;
+    }
+
     bool literal(const char *word)
     {
         space();
@@ -599,10 +814,8 @@ PlanResult loadPlan(const QString &path, int mealPattern)
         marks << QStringLiteral("?");
     const QString insert = QStringLiteral("INSERT INTO NQBNutri_tmp (%1) VALUES (%2)")
                                .arg(joinColumns(planColumns()), marks.join(QLatin1Char(',')));
-    for (const QVariantList &row : rows) {
-        if (const Result r = sql::run(insert, row); !r.ok())
-            return failure(PlanStatus::DbError, r.message);
-    }
+    if (const Result r = sql::runEach(insert, rows); !r.ok())
+        return failure(PlanStatus::DbError, r.message);
     const PlanResult dropped = plan::applyMealPattern(mealPattern);
     if (!dropped.ok())
         return dropped;

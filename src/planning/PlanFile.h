@@ -46,6 +46,11 @@ QStringList planColumns();
 // Writes every row of NQBNutri_tmp (table order) to path, replacing it.
 // Failure: FileError (or DbError) with a message naming the file.
 plan::PlanResult savePlan(const QString &path);
+// The text savePlan writes, and the number of rows in it (empty, with the
+// message in *error, when the rows cannot be read). It is written straight
+// into bytes; with general, or when a text is no whole UTF-16 (a lone
+// surrogate), through Qt's JSON writer. Both give the same document.
+QByteArray planFileText(int *rows, QString *error = nullptr, bool general = false);
 
 // Checks the bytes of a plan file completely and gives its rows, or fails
 // without rows: FileError with the reason (naming the byte, or the row and the

@@ -198,18 +198,18 @@ FoodRow readFood(FoodKind source, const QString &keyColumn, const QString &key, 
     const QString sql = QStringLiteral("SELECT %1, %2, EDIBLE, %3 FROM %4 WHERE %5=? ORDER BY rowid LIMIT 1")
                             .arg(idColumn, nameColumn, joinColumns(compositionColumns()), table, keyColumn);
     // Run once per entry by the recomputations: prepared once.
-    QSqlQuery &q = sql::statement(sql);
+    sql::Read r(sql, {key});
     FoodRow row;
-    if (!sql::exec(q, sql, {key}, error, table) || !q.next()) {
-        q.finish();
+    if (!r.next()) {
+        if (!r.ok() && error)
+            *error = table + QStringLiteral(": ") + r.status().message;
         return row;
     }
     row.source = source;
-    row.code = q.value(0).toString();
-    row.name = q.value(1).toString();
-    row.edible = q.value(2);
-    row.content = plandb::compositionOf(q, 3);
-    q.finish();
+    row.code = r.text(0);
+    row.name = r.text(1);
+    row.edible = r.value(2);
+    row.content = plandb::compositionOf(r, 3);
     return row;
 }
 
@@ -301,14 +301,16 @@ PlanResult addEntry(const FoodRow &food, const QString &week, MealSlot slot, con
         return failure(PlanStatus::NotFound, nothingChosenMessage());
 
     const QString slotText = slotName(slot);
-    QSqlQuery q(nqb::db());
-    QString err;
-    if (!sql::exec(q,
-                      QStringLiteral("SELECT COUNT(*) FROM NQBNutri_tmp WHERE FOODNAME=? AND WEEK=? AND DINERTIME=?"),
-                      {name, week, slotText}, &err))
-        return failure(PlanStatus::DbError, err);
-    if (q.next() && q.value(0).toInt() > 0)
-        return failure(PlanStatus::Duplicate, duplicateEntryMessage());
+    {
+        // Both statements are kept prepared: the insert names every column.
+        sql::Read r(QStringLiteral("SELECT COUNT(*) FROM NQBNutri_tmp WHERE FOODNAME=? AND WEEK=? AND DINERTIME=?"),
+                    {name, week, slotText});
+        const bool counted = r.next();
+        if (!r.ok())
+            return failure(PlanStatus::DbError, r.status().message);
+        if (counted && r.integer(0) > 0)
+            return failure(PlanStatus::Duplicate, duplicateEntryMessage());
+    }
 
     const int edible = edibleWhole(food.edible);
     const CompositionValues amounts = entryAmounts(food.content, weight, edible);
@@ -320,8 +322,8 @@ PlanResult addEntry(const FoodRow &food, const QString &week, MealSlot slot, con
         marks << QStringLiteral("?");
     const QString sql =
         QStringLiteral("INSERT INTO NQBNutri_tmp (%1) VALUES (%2)").arg(planColumnList(), marks.join(QLatin1Char(',')));
-    if (!sql::exec(q, sql, binds, &err))
-        return failure(PlanStatus::DbError, err);
+    if (const Result r = sql::run(sql, binds); !r.ok())
+        return failure(PlanStatus::DbError, r.message);
     return succeeded(1);
 }
 

@@ -139,6 +139,13 @@ void FunctionUnitTest::dishTreeAndKindCombo()
     QCOMPARE(tree.topLevelItemCount(), 2);
     QCOMPARE(tree.topLevelItem(0)->text(0), QStringLiteral("01-凉菜 [2]"));
     QCOMPARE(tree.topLevelItem(1)->text(0), QStringLiteral("02-热菜 [0]"));
+    // A dish counts under the category named exactly as its own category;
+    // one of an unknown category, or of none, under no category.
+    addDish("02-001", "炒青菜", " 热菜 ");
+    addDish("02-002", "炒白菜", "热菜");
+    addDish("09-001", "无类", "无此类");
+    exec("INSERT INTO CateNutri_tb (FOODID, FOODNAME, PYJM, EDIBLE) VALUES ('09-002', '空类', '', 100)");
+    QCOMPARE(DishTreeLabels(), QStringList({"01-凉菜 [2]", "02-热菜 [1]"}));
     // A label gives back its KINDID, also one longer than two digits.
     QCOMPARE(DishKindOf(tree.topLevelItem(0)->text(0)), QStringLiteral("01"));
     QCOMPARE(DishKindOf(QStringLiteral(" 105-汤羹 [3]")), QStringLiteral("105"));

@@ -228,12 +228,24 @@ QList<FoodTreeNode> FoodTreeNodes(QString *error)
 QStringList DishTreeLabels(QString *error)
 {
     clearError(error);
-    sql::Read r(QStringLiteral("SELECT k.KINDID, k.KINDNAME, "
-                               "(SELECT COUNT(*) FROM CateNutri_tb c WHERE c.KINDNAME = k.KINDNAME) "
-                               "FROM CateKind_tb k ORDER BY k.KINDID ASC"));
+    // The dishes of each category, counted in one pass over them.
+    QHash<QString, qint64> dishes;
+    {
+        sql::Read r(QStringLiteral("SELECT KINDNAME, COUNT(*) FROM CateNutri_tb WHERE KINDNAME IS NOT NULL "
+                                   "GROUP BY KINDNAME"));
+        while (r.next())
+            dishes.insert(r.text(0), r.integer(1));
+        if (!r.ok()) {
+            fail(error, r);
+            return {};
+        }
+    }
+    sql::Read r(QStringLiteral("SELECT KINDID, KINDNAME FROM CateKind_tb ORDER BY KINDID ASC"));
     QStringList labels;
-    while (r.next())
-        labels << QStringLiteral("%1-%2 [%3]").arg(r.text(0).trimmed(), r.text(1).trimmed()).arg(r.integer(2));
+    while (r.next()) {
+        const qint64 n = r.isNull(1) ? 0 : dishes.value(r.text(1));
+        labels << QStringLiteral("%1-%2 [%3]").arg(r.text(0).trimmed(), r.text(1).trimmed()).arg(n);
+    }
     if (!r.ok()) {
         fail(error, r);
         return {};

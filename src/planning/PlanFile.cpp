@@ -510,44 +510,69 @@ private:
     }
     bool number(double *out)
     {
+        static constexpr double tens[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
         space();
-        // -?(0|[1-9][0-9]*)(.[0-9]+)?([eE][+-]?[0-9]+)?
+        // -?(0|[1-9][0-9]*)(.[0-9]+)?([eE][+-]?[0-9]+)?, its first 15 digits
+        // gathered on the way.
         const char *from = m_p;
         const char *p = m_p;
-        const auto digits = [&] {
+        quint64 mantissa = 0;
+        int digits = 0;
+        int fraction = 0; // digits of the mantissa after the point
+        const auto run = [&](bool afterPoint) {
             const char *d = p;
-            while (p < m_end && *p >= '0' && *p <= '9')
-                ++p;
+            for (; p < m_end && *p >= '0' && *p <= '9'; ++p) {
+                if (++digits <= 15) {
+                    mantissa = mantissa * 10 + quint64(*p - '0');
+                    fraction += afterPoint ? 1 : 0;
+                }
+            }
             return p > d;
         };
-        if (p < m_end && *p == '-')
+        const bool negative = p < m_end && *p == '-';
+        if (negative)
             ++p;
-        if (p < m_end && *p == '0')
+        if (p < m_end && *p == '0') {
             ++p;
-        else if (!digits())
+            ++digits;
+        } else if (!run(false)) {
             return false;
+        }
+        bool plain = true; // no point beyond the digits kept, no exponent
         if (p < m_end && *p == '.') {
             ++p;
-            if (!digits())
+            if (!run(true))
                 return false;
         }
         if (p < m_end && (*p == 'e' || *p == 'E')) {
+            plain = false;
             ++p;
             if (p < m_end && (*p == '+' || *p == '-'))
                 ++p;
-            if (!digits())
+            const char *d = p;
+            while (p < m_end && *p >= '0' && *p <= '9')
+                ++p;
+            if (p == d)
                 return false;
         }
         // Long literals, and values beyond the range of a double, are left
         // to the general reader.
         if (p - from > 32)
             return false;
-        double v = 0;
-        if (quickDecimal(from, p, &v)) {
+        if (plain && digits <= 15) {
+            // At most 15 digits are exact in a double, and so is a power of
+            // ten up to 10^15: one correctly rounded division gives the
+            // correctly rounded value, as any exact reader does. A whole
+            // number is an integer to the general reader: no negative zero.
+            double v = double(mantissa);
+            if (fraction > 0)
+                v /= tens[fraction];
+            *out = negative && v != 0 ? -v : v;
             m_p = p;
-            *out = v;
             return true;
         }
+        double v = 0;
         if (std::find_if(from, p, [](char c) { return c == '.' || c == 'e' || c == 'E'; }) == p) {
             // As the general reader: a whole number that fits 64 bits is read
             // as an integer (so "-0" is 0), a larger one as a double.
@@ -570,44 +595,6 @@ private:
         *out = v;
         return true;
     }
-    // A plain decimal ("-12.375", no exponent) of at most 15 digits: its
-    // digits as a whole number, exact in a double, divided by an exact power
-    // of ten; one correctly rounded division gives the correctly rounded
-    // value, the one any exact reader gives. False for anything else.
-    static bool quickDecimal(const char *from, const char *to, double *out)
-    {
-        static constexpr double tens[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-        const char *p = from;
-        const bool negative = p < to && *p == '-';
-        if (negative)
-            ++p;
-        quint64 digits = 0;
-        int count = 0;
-        int fraction = -1; // digits after the point; -1 without a point
-        for (; p < to; ++p) {
-            if (*p == '.') {
-                if (fraction >= 0)
-                    return false;
-                fraction = 0;
-                continue;
-            }
-            if (*p < '0' || *p > '9' || ++count > 15)
-                return false;
-            digits = digits * 10 + quint64(*p - '0');
-            if (fraction >= 0)
-                ++fraction;
-        }
-        if (count == 0 || fraction == 0)
-            return false;
-        double v = double(digits);
-        if (fraction > 0)
-            v /= tens[fraction];
-        // A whole number is an integer to the general reader: no negative zero.
-        *out = negative && v != 0 ? -v : v;
-        return true;
-    }
-
     bool literal(const char *word)
     {
         space();

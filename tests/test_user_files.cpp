@@ -469,6 +469,31 @@ void UserFilesTest::bothPlanWritersWriteTheSameDocument()
         QCOMPARE(read[i][name].toString(), names[i % names.size()] + QString::number(i));
         QCOMPARE(read[i][weight].toDouble(), weights[i].toDouble() == 0 ? 0.0 : weights[i].toDouble());
     }
+
+    // Loaded, the plan holds what the file says, cell by cell: empty cells
+    // empty, the infinities, a number column's text read as its number.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("w.pan"));
+    QVERIFY(planfile::savePlan(path).ok());
+    QVERIFY(plan::clearPlan().ok());
+    QVERIFY(planfile::loadPlan(path, 7).ok());
+    const QList<QVariantList> loaded = planSnapshot();
+    QCOMPARE(loaded.size(), read.size());
+    for (int r = 0; r < read.size(); ++r) {
+        for (int c = 0; c < read[r].size(); ++c) {
+            const QVariant &want = read[r][c];
+            const QVariant &got = loaded[r][c];
+            const bool wantNull = want.isNull() || (want.typeId() == QMetaType::QString && want.toString().isNull());
+            QVERIFY2(wantNull == got.isNull(), qPrintable(QStringLiteral("row %1 column %2").arg(r).arg(c)));
+            if (!wantNull && c < 5)
+                QCOMPARE(got.toString(), want.toString());
+            else if (!wantNull)
+                QCOMPARE(got.toDouble(), want.toDouble());
+        }
+    }
+    QCOMPARE(loaded[4][11].toDouble(), std::numeric_limits<double>::infinity());
+    QCOMPARE(loaded[5][11].toDouble(), -std::numeric_limits<double>::infinity());
+    QCOMPARE(loaded[3][10].toDouble(), 12.5);
 }
 
 void UserFilesTest::iniReadsAsQSettingsReadsIt()

@@ -279,10 +279,21 @@ bool bind(sqlite3_stmt *stmt, int index, const QVariant &v)
 
 Read::Read(const QString &sql, const QVariantList &binds)
 {
+    if (open(sql))
+        bindAll(binds);
+}
+
+Read::Read(const QString &sql, Unbound)
+{
+    open(sql);
+}
+
+bool Read::open(const QString &sql)
+{
     sqlite3 *h = connectionHandle();
     if (!h) {
         m_status = failure(Status::DbError, notOpenMessage());
-        return;
+        return false;
     }
     Statements &s = statements();
     if (s.handle != h) {
@@ -302,7 +313,7 @@ Read::Read(const QString &sql, const QVariantList &binds)
         if (rc != SQLITE_OK || !stmt) {
             sqlite3_finalize(stmt);
             fail(QString::fromUtf8(sqlite3_errmsg(h)), rc);
-            return;
+            return false;
         }
         m_stmt = stmt;
         if (kept->busy) {
@@ -315,7 +326,46 @@ Read::Read(const QString &sql, const QVariantList &binds)
         kept->busy = true;
         m_kept = kept;
     }
-    bindAll(binds);
+    return true;
+}
+
+void Read::bindNull(int index)
+{
+    if (m_status.ok() && m_stmt && sqlite3_bind_null(m_stmt, index) != SQLITE_OK)
+        bindFailed();
+}
+
+void Read::bindNumber(int index, double value)
+{
+    if (m_status.ok() && m_stmt && sqlite3_bind_double(m_stmt, index, value) != SQLITE_OK)
+        bindFailed();
+}
+
+void Read::bindText(int index, const QString &value)
+{
+    if (value.isNull())
+        return bindNull(index);
+    if (m_status.ok() && m_stmt
+        && sqlite3_bind_text16(m_stmt, index, value.utf16(), int(value.size() * sizeof(char16_t)), SQLITE_TRANSIENT)
+               != SQLITE_OK)
+        bindFailed();
+}
+
+void Read::bindFailed()
+{
+    sqlite3 *h = sqlite3_db_handle(m_stmt);
+    fail(QString::fromUtf8(sqlite3_errmsg(h)), sqlite3_errcode(h));
+}
+
+bool Read::step()
+{
+    while (next()) {
+    }
+    if (!m_status.ok() || !m_stmt)
+        return false;
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+    return true;
 }
 
 bool Read::bindAll(const QVariantList &binds)

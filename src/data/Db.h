@@ -105,6 +105,11 @@ class Read
 {
 public:
     explicit Read(const QString &sql, const QVariantList &binds = {});
+    // For a write repeated once per row with its values bound one at a time:
+    // the statement with nothing bound yet; then, for each row, a bind...()
+    // for every parameter (numbered from 1) and step().
+    struct Unbound {};
+    Read(const QString &sql, Unbound);
     ~Read();
     Read(const Read &) = delete;
     Read &operator=(const Read &) = delete;
@@ -133,10 +138,18 @@ public:
     // Runs the statement again with new values, once its rows were read
     // (for writes repeated per row); false on a failure (status()).
     bool again(const QVariantList &binds);
+    void bindNull(int index);
+    void bindNumber(int index, double value);
+    void bindText(int index, const QString &value); // a null text is NULL
+    // Runs the statement with the values bound, and makes it ready for the
+    // next row's values; false on a failure (status()).
+    bool step();
 
 private:
     friend Result runEach(const QString &sql, const QList<QVariantList> &rows);
+    bool open(const QString &sql);
     bool bindAll(const QVariantList &binds);
+    void bindFailed();
     void fail(const QString &text, int code);
     sqlite3_stmt *m_stmt = nullptr;
     bool m_own = false;   // a nested read's own copy, finalized at the end

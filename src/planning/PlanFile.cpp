@@ -665,6 +665,8 @@ private:
 };
 
 // The checks of a read document, the same for both readers.
+// Without rowsOut only checked: the values of the leading columns are made
+// for the row checks, the rest are bound from the document by loadPlan.
 PlanResult checkDocument(const PlanDocument &doc, QList<QVariantList> *rowsOut)
 {
     const auto bad = [](const QString &reason) { return failure(PlanStatus::FileError, reason); };
@@ -688,7 +690,11 @@ PlanResult checkDocument(const PlanDocument &doc, QList<QVariantList> *rowsOut)
     if (!doc.rowsIsArray)
         return bad(QStringLiteral("缺少记录"));
     QList<QVariantList> out;
-    out.reserve(doc.rows.size());
+    if (rowsOut)
+        out.reserve(doc.rows.size());
+    // The leading columns rowProblem() and the entry key look at.
+    constexpr int kLeading = 7;
+    const int kept = rowsOut ? kPlanColumns : kLeading;
     // FOODNAME + WEEK + DINERTIME of every row so far: the key of an entry.
     QHash<QString, int> keys;
     keys.reserve(doc.rows.size());
@@ -700,9 +706,17 @@ PlanResult checkDocument(const PlanDocument &doc, QList<QVariantList> *rowsOut)
             return bad(
                 QStringLiteral("第 %1 条记录有 %2 个字段，应为 %3").arg(r + 1).arg(row.cells.size()).arg(kPlanColumns));
         QVariantList values;
-        values.reserve(kPlanColumns);
+        values.reserve(kept);
         for (int c = 0; c < kPlanColumns; ++c) {
             const PlanCell &v = row.cells[c];
+            if (c >= kept) {
+                const bool number = v.kind == PlanCell::Null || (v.kind == PlanCell::Number && !std::isnan(v.number))
+                                    || (v.kind == PlanCell::Text
+                                        && (v.text == kPositiveInfinity || v.text == kNegativeInfinity));
+                if (!number)
+                    return bad(QStringLiteral("第 %1 条记录的 %2 应为数值").arg(r + 1).arg(expected[c]));
+                continue;
+            }
             if (c < kTextColumns) {
                 if (v.kind == PlanCell::Null)
                     values << QVariant(QMetaType::fromType<QString>());
@@ -733,47 +747,38 @@ PlanResult checkDocument(const PlanDocument &doc, QList<QVariantList> *rowsOut)
                            .arg(*it)
                            .arg(values[3].toString(), values[4].toString(), values[2].toString()));
         keys.insert(key, r + 1);
-        out << std::move(values);
+        if (rowsOut)
+            out << std::move(values);
     }
-    *rowsOut = std::move(out);
+    if (rowsOut)
+        *rowsOut = std::move(out);
     PlanResult ok;
-    ok.rows = rowsOut->size();
+    ok.rows = int(doc.rows.size());
     return ok;
 }
 
-PlanResult parseWith(const QByteArray &bytes, QList<QVariantList> *rowsOut, bool quick)
+PlanResult parseWith(const QByteArray &bytes, PlanDocument *doc, QList<QVariantList> *rowsOut, bool quick)
 {
-    rowsOut->clear();
+    if (rowsOut)
+        rowsOut->clear();
     if (const QString problem = userfile::jsonTextProblem(bytes); !problem.isEmpty())
         return failure(PlanStatus::FileError, problem);
-    PlanDocument doc;
-    if (!quick || !QuickScan(bytes).read(&doc)) {
-        doc = PlanDocument();
-        if (const PlanResult r = readDocument(bytes, &doc); !r.ok())
+    if (!quick || !QuickScan(bytes).read(doc)) {
+        *doc = PlanDocument();
+        if (const PlanResult r = readDocument(bytes, doc); !r.ok())
             return r;
     }
-    return checkDocument(doc, rowsOut);
+    return checkDocument(*doc, rowsOut);
 }
 
-} // namespace
-
-PlanResult parsePlan(const QByteArray &bytes, QList<QVariantList> *rowsOut)
+PlanResult readChecked(const QString &path, PlanDocument *doc, QList<QVariantList> *rowsOut)
 {
-    return parseWith(bytes, rowsOut, true);
-}
-
-PlanResult parsePlanGeneral(const QByteArray &bytes, QList<QVariantList> *rowsOut)
-{
-    return parseWith(bytes, rowsOut, false);
-}
-
-PlanResult readPlanFile(const QString &path, QList<QVariantList> *rowsOut)
-{
-    rowsOut->clear();
+    if (rowsOut)
+        rowsOut->clear();
     QByteArray bytes;
     if (const QString why = userfile::read(path, userfile::Kind::Plan, &bytes); !why.isEmpty())
         return failure(PlanStatus::FileError, why + QStringLiteral("未导入任何记录。"));
-    PlanResult r = parsePlan(bytes, rowsOut);
+    PlanResult r = parseWith(bytes, doc, rowsOut, true);
     if (r.status == PlanStatus::Refused)
         return failure(PlanStatus::FileError,
                        QStringLiteral("配餐记录文件“%1”%2，未导入任何记录。").arg(shown(path), r.message));
@@ -782,10 +787,32 @@ PlanResult readPlanFile(const QString &path, QList<QVariantList> *rowsOut)
     return r;
 }
 
+} // namespace
+
+PlanResult parsePlan(const QByteArray &bytes, QList<QVariantList> *rowsOut)
+{
+    PlanDocument doc;
+    return parseWith(bytes, &doc, rowsOut, true);
+}
+
+PlanResult parsePlanGeneral(const QByteArray &bytes, QList<QVariantList> *rowsOut)
+{
+    PlanDocument doc;
+    return parseWith(bytes, &doc, rowsOut, false);
+}
+
+PlanResult readPlanFile(const QString &path, QList<QVariantList> *rowsOut)
+{
+    PlanDocument doc;
+    return readChecked(path, &doc, rowsOut);
+}
+
 PlanResult loadPlan(const QString &path, int mealPattern)
 {
-    QList<QVariantList> rows;
-    PlanResult read = readPlanFile(path, &rows);
+    // Checked whole first; the rows' values then go from the document
+    // straight into the statement.
+    PlanDocument doc;
+    PlanResult read = readChecked(path, &doc, nullptr);
     if (!read.ok())
         return read;
 
@@ -801,14 +828,42 @@ PlanResult loadPlan(const QString &path, int mealPattern)
         marks << QStringLiteral("?");
     const QString insert = QStringLiteral("INSERT INTO NQBNutri_tmp (%1) VALUES (%2)")
                                .arg(joinColumns(planColumns()), marks.join(QLatin1Char(',')));
-    if (const Result r = sql::runEach(insert, rows); !r.ok())
-        return failure(PlanStatus::DbError, r.message);
+    {
+        sql::Read r(insert, sql::Read::Unbound{});
+        for (const PlanRow &row : std::as_const(doc.rows)) {
+            for (int c = 0; c < kPlanColumns; ++c) {
+                const PlanCell &v = row.cells[c];
+                switch (v.kind) {
+                case PlanCell::Null:
+                    r.bindNull(c + 1);
+                    break;
+                case PlanCell::Number:
+                    r.bindNumber(c + 1, v.number);
+                    break;
+                case PlanCell::Text:
+                    // A number column's text is one of the infinities (checked).
+                    if (c < kTextColumns)
+                        r.bindText(c + 1, v.text);
+                    else
+                        r.bindNumber(c + 1, v.text == kPositiveInfinity ? std::numeric_limits<double>::infinity()
+                                                                        : -std::numeric_limits<double>::infinity());
+                    break;
+                case PlanCell::Other:
+                    break; // refused by the checks
+                }
+            }
+            if (!r.step())
+                return failure(PlanStatus::DbError, r.status().message);
+        }
+        if (!r.ok())
+            return failure(PlanStatus::DbError, r.status().message);
+    }
     const PlanResult dropped = plan::applyMealPattern(mealPattern);
     if (!dropped.ok())
         return dropped;
     if (!sql::report(tx.commit(), &err))
         return failure(PlanStatus::DbError, err);
-    return succeeded(rows.size() - dropped.rows);
+    return succeeded(int(doc.rows.size()) - dropped.rows);
 }
 
 QString profileFilePath(bool individual)

@@ -32,7 +32,12 @@ bool openQuery(QSqlQueryModel *model, const QString &sql, const QVariantList &bi
             *error = err;
         return false;
     }
+    // The copy shares the statement's result (QSqlQuery is implicitly
+    // shared); moving would hand the kept statement itself to the model.
+    QT_WARNING_PUSH
+    QT_WARNING_DISABLE_DEPRECATED
     model->setQuery(QSqlQuery(q));
+    QT_WARNING_POP
     while (model->canFetchMore())
         model->fetchMore();
     if (model->lastError().isValid()) {

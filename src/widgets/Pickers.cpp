@@ -46,12 +46,21 @@ bool FillFoodTree(QTreeWidget *tree, QString *error)
             *error = err;
         return false;
     }
-    tree->clear();
+    // The items are built apart from the tree and handed to it at once, so
+    // that its view hears of one insertion instead of one per item.
+    QList<QTreeWidgetItem *> roots;
+    roots.reserve(nodes.size());
     for (const FoodTreeNode &node : nodes) {
-        auto *root = new QTreeWidgetItem(tree, {node.text});
+        auto *root = new QTreeWidgetItem(QStringList{node.text});
+        QList<QTreeWidgetItem *> children;
+        children.reserve(node.children.size());
         for (const QString &child : node.children)
-            new QTreeWidgetItem(root, {child});
+            children << new QTreeWidgetItem(QStringList{child});
+        root->addChildren(children);
+        roots << root;
     }
+    tree->clear();
+    tree->addTopLevelItems(roots);
     if (error)
         error->clear();
     return true;
@@ -66,9 +75,12 @@ bool FillDishTree(QTreeWidget *tree, QString *error)
             *error = err;
         return false;
     }
-    tree->clear();
+    QList<QTreeWidgetItem *> items;
+    items.reserve(labels.size());
     for (const QString &label : labels)
-        new QTreeWidgetItem(tree, {label});
+        items << new QTreeWidgetItem(QStringList{label});
+    tree->clear();
+    tree->addTopLevelItems(items);
     if (error)
         error->clear();
     return true;

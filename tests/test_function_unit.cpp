@@ -126,6 +126,16 @@ void FunctionUnitTest::foodTreeAndCodePrefixes()
     QCOMPARE(TreeCodePrefix(&tree), QStringLiteral("01-"));
     tree.setCurrentItem(cereals->child(0));
     QCOMPARE(TreeCodePrefix(&tree), QStringLiteral("01-1-"));
+
+    // Filled again with nothing changed, the tree keeps its items and the
+    // choice; a changed sub-group shows at once.
+    QVERIFY(FillFoodTree(&tree));
+    QCOMPARE(tree.topLevelItem(0), cereals);
+    QCOMPARE(TreeCodePrefix(&tree), QStringLiteral("01-1-"));
+    exec("UPDATE FoodKindSub_tb SET FoodGroupSub = '1-小麦粉' WHERE FoodGroupSub = '1-小麦'");
+    QVERIFY(FillFoodTree(&tree));
+    QCOMPARE(tree.topLevelItem(0)->child(0)->text(0), QStringLiteral("1-小麦粉"));
+    QCOMPARE(tree.topLevelItem(0)->childCount(), 2);
 }
 
 void FunctionUnitTest::dishTreeAndKindCombo()
@@ -146,6 +156,9 @@ void FunctionUnitTest::dishTreeAndKindCombo()
     addDish("09-001", "无类", "无此类");
     exec("INSERT INTO CateNutri_tb (FOODID, FOODNAME, PYJM, EDIBLE) VALUES ('09-002', '空类', '', 100)");
     QCOMPARE(DishTreeLabels(), QStringList({"01-凉菜 [2]", "02-热菜 [1]"}));
+    // The tree follows the counts.
+    QVERIFY(FillDishTree(&tree));
+    QCOMPARE(tree.topLevelItem(1)->text(0), QStringLiteral("02-热菜 [1]"));
     // A label gives back its KINDID, also one longer than two digits.
     QCOMPARE(DishKindOf(tree.topLevelItem(0)->text(0)), QStringLiteral("01"));
     QCOMPARE(DishKindOf(QStringLiteral(" 105-汤羹 [3]")), QStringLiteral("105"));

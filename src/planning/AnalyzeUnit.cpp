@@ -786,7 +786,9 @@ void TAnalyze::pageChanged(int index)
     if (index <= 0) {
         // The total page: the slot view is closed.
         m_slotViewOpen = false;
-        m_dinerTime->clear();
+        // (A cleared model is not cleared again: each clearing resets its grid.)
+        if (m_dinerTime->columnCount() > 0 || m_dinerTime->rowCount() > 0)
+            m_dinerTime->clear();
         return;
     }
     const auto &s = plan::mealSlots()[index - 1];
@@ -800,7 +802,9 @@ void TAnalyze::applyMealPattern(int pattern)
 {
     for (int i = 0; i < plan::kMealSlotCount; ++i) {
         const bool on = plan::slotInUse(pattern, plan::mealSlots()[i].slot);
-        DinerTime_PageControl->setTabVisible(i + 1, on);
+        // Each change of a tab's visibility lays the tab bar out again.
+        if (DinerTime_PageControl->isTabVisible(i + 1) != on)
+            DinerTime_PageControl->setTabVisible(i + 1, on);
     }
     if (!DinerTime_PageControl->isTabVisible(DinerTime_PageControl->currentIndex()))
         DinerTime_PageControl->setCurrentIndex(0);

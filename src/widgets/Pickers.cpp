@@ -46,6 +46,20 @@ bool FillFoodTree(QTreeWidget *tree, QString *error)
             *error = err;
         return false;
     }
+    // A tree that already shows these very nodes is left as it is (with its
+    // selection and what is open); the nodes were read afresh to know it.
+    bool same = tree->topLevelItemCount() == nodes.size();
+    for (int i = 0; same && i < nodes.size(); ++i) {
+        const QTreeWidgetItem *root = tree->topLevelItem(i);
+        same = root->text(0) == nodes[i].text && root->childCount() == nodes[i].children.size();
+        for (int c = 0; same && c < root->childCount(); ++c)
+            same = root->child(c)->text(0) == nodes[i].children[c] && root->child(c)->childCount() == 0;
+    }
+    if (same) {
+        if (error)
+            error->clear();
+        return true;
+    }
     // The items are built apart from the tree and handed to it at once, so
     // that its view hears of one insertion instead of one per item.
     QList<QTreeWidgetItem *> roots;
@@ -74,6 +88,14 @@ bool FillDishTree(QTreeWidget *tree, QString *error)
         if (error)
             *error = err;
         return false;
+    }
+    bool same = tree->topLevelItemCount() == labels.size();
+    for (int i = 0; same && i < labels.size(); ++i)
+        same = tree->topLevelItem(i)->text(0) == labels[i] && tree->topLevelItem(i)->childCount() == 0;
+    if (same) {
+        if (error)
+            error->clear();
+        return true;
     }
     QList<QTreeWidgetItem *> items;
     items.reserve(labels.size());

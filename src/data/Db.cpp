@@ -468,10 +468,10 @@ QString Read::text(int column) const
 {
     if (!m_stmt)
         return {};
-    const void *t = sqlite3_column_text16(m_stmt, column);
+    const unsigned char *t = sqlite3_column_text(m_stmt, column);
     if (!t)
         return {};
-    return QString(static_cast<const QChar *>(t), qsizetype(sqlite3_column_bytes16(m_stmt, column)) / 2);
+    return QString::fromUtf8(reinterpret_cast<const char *>(t), sqlite3_column_bytes(m_stmt, column));
 }
 
 qint64 Read::integer(int column) const
@@ -598,11 +598,14 @@ QString containsCondition(const QStringList &columns, const QString &text, QVari
     });
     QStringList parts;
     if (letters) {
-        // LIKE, for its case-insensitive ASCII letters.
-        const QString pattern = QLatin1Char('%') + likeLiteral(literal) + QLatin1Char('%');
+        // LIKE, for its case-insensitive ASCII letters. The pattern is built
+        // in the statement, not bound whole: SQLite looks at a pattern bound
+        // as a parameter to see whether an index could serve it, and so
+        // prepares a kept statement again after every new value.
+        const QString escaped = likeLiteral(literal);
         for (const QString &c : columns) {
-            parts << QStringLiteral("%1 LIKE ? ESCAPE '\\'").arg(c);
-            *binds << pattern;
+            parts << QStringLiteral("%1 LIKE '%' || ? || '%' ESCAPE '\\'").arg(c);
+            *binds << (escaped.isNull() ? QStringLiteral("") : escaped);
         }
     } else {
         // Without a letter LIKE matches exactly what instr() finds, and

@@ -208,15 +208,22 @@ QList<FoodTreeNode> FoodTreeNodes(QString *error)
     // A sub-group belongs to every group whose text starts with its group
     // number: the sub-groups by their first two characters (case folded),
     // in table order, so that each group finds its own at once.
-    QHash<QString, QStringList> byGroup;
-    for (const auto &sub : std::as_const(subs))
-        byGroup[sub.first.left(2).toCaseFolded()].append(sub.second);
+    // (The key: both characters case folded, in one number.)
+    const auto key = [](const QString &t) {
+        return (quint32(t.at(0).toCaseFolded().unicode()) << 16) | t.at(1).toCaseFolded().unicode();
+    };
+    QHash<quint32, QStringList> byGroup;
+    byGroup.reserve(nodes.size());
+    for (const auto &sub : std::as_const(subs)) {
+        if (sub.first.size() >= 2)
+            byGroup[key(sub.first)].append(sub.second);
+    }
     for (FoodTreeNode &node : nodes) {
-        const QString group = node.text.left(2);
-        if (group.size() == 2) {
-            node.children = byGroup.value(group.toCaseFolded());
+        if (node.text.size() >= 2) {
+            node.children = byGroup.value(key(node.text));
             continue;
         }
+        const QString group = node.text;
         for (const auto &sub : std::as_const(subs)) {
             if (sub.first.startsWith(group, Qt::CaseInsensitive))
                 node.children.append(sub.second);

@@ -125,8 +125,8 @@ std::atomic<quint64> g_scopeCounter{0};
 
 struct Statements {
     const QSqlDriver *driver = nullptr;
-    QHash<QString, QSqlQuery *> queries;
-    // Statements kept for one owner each (see ownStatement()).
+    // The kept QSqlQuery statements by owner (see ownStatement()); those of
+    // statement() under no owner.
     QHash<const QObject *, QHash<QString, QSqlQuery *>> owned;
     // The direct reads' statements, of the connection handle they belong to.
     sqlite3 *handle = nullptr;
@@ -141,14 +141,12 @@ Statements &statements()
 void releaseQueries()
 {
     Statements &s = statements();
-    qDeleteAll(s.queries);
-    s.queries.clear();
-    for (auto &own : s.owned)
-        qDeleteAll(own);
     // The owners stay known (their destruction is watched); only their
     // statements go.
-    for (auto it = s.owned.begin(); it != s.owned.end(); ++it)
-        it->clear();
+    for (auto &own : s.owned) {
+        qDeleteAll(own);
+        own.clear();
+    }
     s.driver = nullptr;
 }
 
@@ -172,15 +170,7 @@ void releaseReads()
 
 QSqlQuery &statement(const QString &sql)
 {
-    Statements &s = statements();
-    const QSqlDatabase d = connection();
-    if (s.driver != d.driver())
-        releaseQueries();
-    s.driver = d.driver();
-    QSqlQuery *&q = s.queries[sql];
-    if (!q)
-        q = new QSqlQuery(d);
-    return *q;
+    return ownStatement(nullptr, sql);
 }
 
 QSqlQuery &ownStatement(const QObject *owner, const QString &sql)
@@ -193,7 +183,8 @@ QSqlQuery &ownStatement(const QObject *owner, const QString &sql)
     auto own = s.owned.find(owner);
     if (own == s.owned.end()) {
         own = s.owned.insert(owner, {});
-        QObject::connect(owner, &QObject::destroyed, [owner] {
+        if (owner)
+            QObject::connect(owner, &QObject::destroyed, [owner] {
             Statements &st = statements();
             const auto it = st.owned.find(owner);
             if (it != st.owned.end()) {
@@ -370,6 +361,8 @@ bool Read::step()
 
 bool Read::bindAll(const QVariantList &binds)
 {
+    if (!m_status.ok() || !m_stmt)
+        return false;
     const int wanted = sqlite3_bind_parameter_count(m_stmt);
     if (wanted != binds.size()) {
         fail(QObject::tr("语句需要 %1 个值，给了 %2 个。").arg(wanted).arg(binds.size()), SQLITE_MISUSE);
@@ -383,15 +376,6 @@ bool Read::bindAll(const QVariantList &binds)
         }
     }
     return true;
-}
-
-bool Read::again(const QVariantList &binds)
-{
-    if (!m_status.ok() || !m_stmt)
-        return false;
-    sqlite3_reset(m_stmt);
-    sqlite3_clear_bindings(m_stmt);
-    return bindAll(binds);
 }
 
 Read::~Read()
@@ -513,20 +497,14 @@ Result runEach(const QString &sql, const QList<QVariantList> &rows)
     if (rows.isEmpty())
         return succeeded(0);
     // The statement is found (or prepared) once for all rows.
-    Read r(sql, rows.first());
+    Read r(sql, Read::Unbound{});
     int changed = 0;
-    for (qsizetype i = 0;;) {
-        while (r.next()) {
-        }
-        if (!r.ok())
+    for (const QVariantList &row : rows) {
+        if (!r.bindAll(row) || !r.step())
             return r.status();
         changed += sqlite3_changes(sqlite3_db_handle(r.m_stmt));
-        if (++i == rows.size())
-            break;
-        if (!r.again(rows.at(i)))
-            return r.status();
     }
-    return succeeded(changed);
+    return r.ok() ? succeeded(changed) : r.status();
 }
 
 WriteScope::WriteScope(QSqlDatabase db)
@@ -587,6 +565,13 @@ QString likeLiteral(const QString &text)
     s.replace(QLatin1Char('%'), QLatin1String("\\%"));
     s.replace(QLatin1Char('_'), QLatin1String("\\_"));
     return s;
+}
+
+QString identifier(const QString &name)
+{
+    QString n = name;
+    n.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + n + QLatin1Char('"');
 }
 
 QString containsCondition(const QStringList &columns, const QString &text, QVariantList *binds)

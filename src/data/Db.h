@@ -135,9 +135,6 @@ public:
     // or a null QString for NULL.
     QVariant value(int column) const;
 
-    // Runs the statement again with new values, once its rows were read
-    // (for writes repeated per row); false on a failure (status()).
-    bool again(const QVariantList &binds);
     void bindNull(int index);
     void bindNumber(int index, double value);
     void bindText(int index, const QString &value); // a null text is NULL
@@ -200,6 +197,9 @@ private:
 // escape character, "%" and "_" escaped, a NUL removed (SQLite would end the
 // pattern there, so "a\0b" would find every name ending in "a").
 QString likeLiteral(const QString &text);
+
+// name as an identifier in a statement: in double quotes, a quote doubled.
+QString identifier(const QString &name);
 
 // The condition "one of the columns contains text", matched literally (no
 // pattern characters) and, for ASCII letters, regardless of case, as LIKE

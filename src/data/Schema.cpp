@@ -320,7 +320,6 @@ QString ensureSearchIndexes(QSqlDatabase db)
 
 bool ensureSortIndex(const QString &table, const QString &column)
 {
-    const auto quoted = [](QString name) { return QLatin1Char('"') + name.replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"'); };
     const QString name = table + QStringLiteral("_by_") + column;
     {
         sql::Read have(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?"), {name});
@@ -330,7 +329,7 @@ bool ensureSortIndex(const QString &table, const QString &column)
             return false;
     }
     {
-        sql::Read rows(QStringLiteral("SELECT COUNT(*) FROM %1").arg(quoted(table)));
+        sql::Read rows(QStringLiteral("SELECT COUNT(*) FROM %1").arg(sql::identifier(table)));
         if (!rows.next() || rows.integer(0) < kSortIndexRows)
             return false;
     }
@@ -338,7 +337,7 @@ bool ensureSortIndex(const QString &table, const QString &column)
     if (!scope.isOpen())
         return false;
     QSqlQuery q(sql::connection());
-    if (!q.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2(%3)").arg(quoted(name), quoted(table), quoted(column))))
+    if (!q.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2(%3)").arg(sql::identifier(name), sql::identifier(table), sql::identifier(column))))
         return false;
     q.finish();
     return scope.commit().ok();

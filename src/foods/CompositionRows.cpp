@@ -12,18 +12,6 @@
 
 namespace nqb::browser {
 
-namespace {
-
-// A field of the schema as an identifier of the statement.
-QString quoted(const QString &field)
-{
-    QString f = field;
-    f.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + f + QLatin1Char('"');
-}
-
-} // namespace
-
 CompositionRows::CompositionRows(QObject *parent)
     : QAbstractTableModel(parent)
 {
@@ -103,7 +91,7 @@ Result CompositionRows::sortedIds(const QString &field, QVector<qint64> *ids) co
     // every value, which needs no second sort key in SQL and so lets SQLite
     // read the index in order instead of sorting.
     ensureSortIndex(m_statement.table, field);
-    const QString f = quoted(field);
+    const QString f = sql::identifier(field);
     sql::Read q(QStringLiteral("SELECT rowid, %1 FROM %2 WHERE %3 ORDER BY %1 %4")
                     .arg(f, m_statement.table, m_statement.where,
                          m_sortOrder == Qt::DescendingOrder ? QStringLiteral("DESC") : QStringLiteral("ASC")),

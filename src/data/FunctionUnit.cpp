@@ -445,6 +445,17 @@ QStringList idValues(const QString &sql, const QVariantList &binds, QString *err
     sql::Read r(sql, binds);
     return columnTexts(r, 0, error);
 }
+
+// The identifiers of (rowid, identifier) pairs, in rowid (table) order.
+QStringList inTableOrder(std::vector<std::pair<qint64, QString>> found)
+{
+    std::sort(found.begin(), found.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    QStringList ids;
+    ids.reserve(qsizetype(found.size()));
+    for (auto &f : found)
+        ids << std::move(f.second);
+    return ids;
+}
 } // namespace
 
 QStringList FoodGroupCodes(const QString &prefix, QString *error)
@@ -484,12 +495,7 @@ QStringList SearchIds(FoodKind kind, const QString &text, QString *error)
         fail(error, r);
         return {};
     }
-    std::sort(found.begin(), found.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
-    QStringList ids;
-    ids.reserve(qsizetype(found.size()));
-    for (auto &f : found)
-        ids << std::move(f.second);
-    return ids;
+    return inTableOrder(std::move(found));
 }
 
 namespace {
@@ -534,7 +540,7 @@ PickListing GroupListing(const QString &prefix, const QString &column, PickFallb
     const QString where = sql::prefixCondition(QStringLiteral("Code"), prefix, &binds);
     PickListing out;
     QString e;
-    out.ids = idValues(QStringLiteral("SELECT Code FROM Nutri_tb WHERE %1 ORDER BY Code").arg(where), binds, &e);
+    out.ids = FoodGroupCodes(prefix, &e);
     if (e.isEmpty()) {
         sql::Read r(QStringLiteral("SELECT FoodName FROM Nutri_tb WHERE %1 ORDER BY %2").arg(where, order), binds);
         out.names = columnTexts(r, 0, &e);
@@ -576,10 +582,7 @@ PickListing SearchListing(FoodKind kind, const QString &text, const QString &col
         fail(error, r);
         return {};
     }
-    std::sort(found.begin(), found.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
-    out.ids.reserve(qsizetype(found.size()));
-    for (auto &f : found)
-        out.ids << std::move(f.second);
+    out.ids = inTableOrder(std::move(found));
     return out;
 }
 

@@ -6,6 +6,7 @@
 #include "widgets/SearchEdit.h"
 
 #include <QComboBox>
+#include <functional>
 #include <QTabWidget>
 #include <QTreeWidget>
 
@@ -134,25 +135,37 @@ void FoodPicker::listFoodGroup()
     const QString prefix = TreeCodePrefix(m_foodTree);
     if (prefix.isEmpty())
         return; // no node selected
+    listFrom(
+        FoodKind::RawFood, [&](QString *err) { return FoodGroupCodes(prefix, err); },
+        [&](const QString &column, PickFallbackOrder fallback, QString *err) {
+            return GroupListing(prefix, column, fallback, err);
+        });
+}
+
+void FoodPicker::listFrom(FoodKind kind, const std::function<QStringList(QString *)> &ids,
+                          const std::function<PickListing(const QString &, PickFallbackOrder, QString *)> &listing)
+{
+    // In the listed order the names follow the identifiers; otherwise they are
+    // read with the identifiers in one go.
     QString column;
     PickFallbackOrder fallback = PickFallbackOrder::Identifier;
     QString err;
     if (!order(&column, &fallback, &err))
         return report(err);
     if (fallback == PickFallbackOrder::Listed) {
-        const QStringList ids = FoodGroupCodes(prefix, &err);
+        const QStringList listed = ids(&err);
         if (!err.isEmpty())
             return report(err);
-        m_kind = FoodKind::RawFood;
-        m_ids = ids;
+        m_kind = kind;
+        m_ids = listed;
         return show(fallback);
     }
-    PickListing listing = GroupListing(prefix, column, fallback, &err);
+    PickListing found = listing(column, fallback, &err);
     if (!err.isEmpty())
         return report(err);
-    m_kind = FoodKind::RawFood;
-    m_ids = std::move(listing.ids);
-    showNames(listing.names);
+    m_kind = kind;
+    m_ids = std::move(found.ids);
+    showNames(found.names);
 }
 
 void FoodPicker::listDishKind()
@@ -179,25 +192,11 @@ void FoodPicker::search()
 {
     const FoodKind kind = shownKind();
     const QString text = m_search->searchText().trimmed();
-    QString column;
-    PickFallbackOrder fallback = PickFallbackOrder::Identifier;
-    QString err;
-    if (!order(&column, &fallback, &err))
-        return report(err);
-    if (fallback == PickFallbackOrder::Listed) {
-        const QStringList ids = SearchIds(kind, text, &err);
-        if (!err.isEmpty())
-            return report(err);
-        m_kind = kind;
-        m_ids = ids;
-        return show(fallback);
-    }
-    PickListing listing = SearchListing(kind, text, column, fallback, &err);
-    if (!err.isEmpty())
-        return report(err);
-    m_kind = kind;
-    m_ids = std::move(listing.ids);
-    showNames(listing.names);
+    listFrom(
+        kind, [&](QString *err) { return SearchIds(kind, text, err); },
+        [&](const QString &column, PickFallbackOrder fallback, QString *err) {
+            return SearchListing(kind, text, column, fallback, err);
+        });
 }
 
 void FoodPicker::resort()

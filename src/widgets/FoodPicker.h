@@ -13,6 +13,7 @@
 #include "data/FunctionUnit.h"
 
 #include <QObject>
+#include <functional>
 #include <QString>
 #include <QStringList>
 
@@ -94,6 +95,10 @@ private:
     bool order(QString *column, nqb::PickFallbackOrder *fallback, QString *error) const;
     void show(nqb::PickFallbackOrder fallback);
     void showNames(const QStringList &names);
+    // Lists what ids gives, or in one read what listing gives, as the order
+    // asks.
+    void listFrom(nqb::FoodKind kind, const std::function<QStringList(QString *)> &ids,
+                  const std::function<nqb::PickListing(const QString &, nqb::PickFallbackOrder, QString *)> &listing);
     void report(const QString &error);
     void treeClicked(QTreeWidget *tree, QTreeWidgetItem *item);
 

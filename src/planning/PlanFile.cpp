@@ -665,6 +665,31 @@ private:
 };
 
 // The checks of a read document, the same for both readers.
+// A number column's cell as a number (the two infinities are written as
+// text), none for an empty cell; false for anything else.
+bool cellNumber(const PlanCell &v, std::optional<double> *out)
+{
+    out->reset();
+    switch (v.kind) {
+    case PlanCell::Null:
+        return true;
+    case PlanCell::Number:
+        if (std::isnan(v.number))
+            return false;
+        *out = v.number;
+        return true;
+    case PlanCell::Text:
+        if (v.text == kPositiveInfinity)
+            *out = std::numeric_limits<double>::infinity();
+        else if (v.text == kNegativeInfinity)
+            *out = -std::numeric_limits<double>::infinity();
+        return out->has_value();
+    case PlanCell::Other:
+        break;
+    }
+    return false;
+}
+
 // Without rowsOut only checked: the values of the leading columns are made
 // for the row checks, the rest are bound from the document by loadPlan.
 PlanResult checkDocument(const PlanDocument &doc, QList<QVariantList> *rowsOut)
@@ -709,14 +734,6 @@ PlanResult checkDocument(const PlanDocument &doc, QList<QVariantList> *rowsOut)
         values.reserve(kept);
         for (int c = 0; c < kPlanColumns; ++c) {
             const PlanCell &v = row.cells[c];
-            if (c >= kept) {
-                const bool number = v.kind == PlanCell::Null || (v.kind == PlanCell::Number && !std::isnan(v.number))
-                                    || (v.kind == PlanCell::Text
-                                        && (v.text == kPositiveInfinity || v.text == kNegativeInfinity));
-                if (!number)
-                    return bad(QStringLiteral("第 %1 条记录的 %2 应为数值").arg(r + 1).arg(expected[c]));
-                continue;
-            }
             if (c < kTextColumns) {
                 if (v.kind == PlanCell::Null)
                     values << QVariant(QMetaType::fromType<QString>());
@@ -725,16 +742,11 @@ PlanResult checkDocument(const PlanDocument &doc, QList<QVariantList> *rowsOut)
                 else
                     return bad(QStringLiteral("第 %1 条记录的 %2 应为文字").arg(r + 1).arg(expected[c]));
             } else {
-                if (v.kind == PlanCell::Null)
-                    values << QVariant(QMetaType::fromType<double>());
-                else if (v.kind == PlanCell::Number && !std::isnan(v.number))
-                    values << v.number;
-                else if (v.kind == PlanCell::Text && v.text == kPositiveInfinity)
-                    values << std::numeric_limits<double>::infinity();
-                else if (v.kind == PlanCell::Text && v.text == kNegativeInfinity)
-                    values << -std::numeric_limits<double>::infinity();
-                else
+                std::optional<double> number;
+                if (!cellNumber(v, &number))
                     return bad(QStringLiteral("第 %1 条记录的 %2 应为数值").arg(r + 1).arg(expected[c]));
+                if (c < kept)
+                    values << (number ? QVariant(*number) : QVariant(QMetaType::fromType<double>()));
             }
         }
         if (const QString problem = rowProblem(values, expected, r + 1); !problem.isEmpty())
@@ -831,26 +843,16 @@ PlanResult loadPlan(const QString &path, int mealPattern)
     {
         sql::Read r(insert, sql::Read::Unbound{});
         for (const PlanRow &row : std::as_const(doc.rows)) {
+            // Every cell was checked to be of its column's kind.
             for (int c = 0; c < kPlanColumns; ++c) {
                 const PlanCell &v = row.cells[c];
-                switch (v.kind) {
-                case PlanCell::Null:
+                std::optional<double> number;
+                if (c < kTextColumns && v.kind == PlanCell::Text)
+                    r.bindText(c + 1, v.text);
+                else if (c >= kTextColumns && cellNumber(v, &number) && number)
+                    r.bindNumber(c + 1, *number);
+                else
                     r.bindNull(c + 1);
-                    break;
-                case PlanCell::Number:
-                    r.bindNumber(c + 1, v.number);
-                    break;
-                case PlanCell::Text:
-                    // A number column's text is one of the infinities (checked).
-                    if (c < kTextColumns)
-                        r.bindText(c + 1, v.text);
-                    else
-                        r.bindNumber(c + 1, v.text == kPositiveInfinity ? std::numeric_limits<double>::infinity()
-                                                                        : -std::numeric_limits<double>::infinity());
-                    break;
-                case PlanCell::Other:
-                    break; // refused by the checks
-                }
             }
             if (!r.step())
                 return failure(PlanStatus::DbError, r.status().message);

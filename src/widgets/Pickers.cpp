@@ -37,17 +37,15 @@ FoodTreeTabs MakeFoodTreeTabs(QWidget *parent, int pageMargin)
     return t;
 }
 
-bool FillFoodTree(QTreeWidget *tree, QString *error)
+namespace {
+
+// Shows the nodes (and their children) in the tree. A tree that already shows
+// these very nodes is left as it is, with its choice and what is open (the
+// nodes were read afresh to know it). Otherwise the items are built apart and
+// handed to the tree at once, so that its view hears of one insertion instead
+// of one per item.
+void showNodes(QTreeWidget *tree, const QList<FoodTreeNode> &nodes)
 {
-    QString err;
-    const QList<FoodTreeNode> nodes = FoodTreeNodes(&err);
-    if (!err.isEmpty()) {
-        if (error)
-            *error = err;
-        return false;
-    }
-    // A tree that already shows these very nodes is left as it is (with its
-    // selection and what is open); the nodes were read afresh to know it.
     bool same = tree->topLevelItemCount() == nodes.size();
     for (int i = 0; same && i < nodes.size(); ++i) {
         const QTreeWidgetItem *root = tree->topLevelItem(i);
@@ -55,13 +53,8 @@ bool FillFoodTree(QTreeWidget *tree, QString *error)
         for (int c = 0; same && c < root->childCount(); ++c)
             same = root->child(c)->text(0) == nodes[i].children[c] && root->child(c)->childCount() == 0;
     }
-    if (same) {
-        if (error)
-            error->clear();
-        return true;
-    }
-    // The items are built apart from the tree and handed to it at once, so
-    // that its view hears of one insertion instead of one per item.
+    if (same)
+        return;
     QList<QTreeWidgetItem *> roots;
     roots.reserve(nodes.size());
     for (const FoodTreeNode &node : nodes) {
@@ -75,6 +68,20 @@ bool FillFoodTree(QTreeWidget *tree, QString *error)
     }
     tree->clear();
     tree->addTopLevelItems(roots);
+}
+
+} // namespace
+
+bool FillFoodTree(QTreeWidget *tree, QString *error)
+{
+    QString err;
+    const QList<FoodTreeNode> nodes = FoodTreeNodes(&err);
+    if (!err.isEmpty()) {
+        if (error)
+            *error = err;
+        return false;
+    }
+    showNodes(tree, nodes);
     if (error)
         error->clear();
     return true;
@@ -89,20 +96,11 @@ bool FillDishTree(QTreeWidget *tree, QString *error)
             *error = err;
         return false;
     }
-    bool same = tree->topLevelItemCount() == labels.size();
-    for (int i = 0; same && i < labels.size(); ++i)
-        same = tree->topLevelItem(i)->text(0) == labels[i] && tree->topLevelItem(i)->childCount() == 0;
-    if (same) {
-        if (error)
-            error->clear();
-        return true;
-    }
-    QList<QTreeWidgetItem *> items;
-    items.reserve(labels.size());
+    QList<FoodTreeNode> nodes;
+    nodes.reserve(labels.size());
     for (const QString &label : labels)
-        items << new QTreeWidgetItem(QStringList{label});
-    tree->clear();
-    tree->addTopLevelItems(items);
+        nodes.append({label, {}});
+    showNodes(tree, nodes);
     if (error)
         error->clear();
     return true;

@@ -77,6 +77,7 @@ private slots:
     void cleanup();
 
     void foodTreeAndCodePrefixes();
+    void foodTreePairsSubGroupsByTheirGroupNumber();
     void dishTreeAndKindCombo();
     void elementComboKeepsItsPrompt();
     void searchMatchesTextLiterally();
@@ -136,6 +137,45 @@ void FunctionUnitTest::foodTreeAndCodePrefixes()
     QVERIFY(FillFoodTree(&tree));
     QCOMPARE(tree.topLevelItem(0)->child(0)->text(0), QStringLiteral("1-小麦粉"));
     QCOMPARE(tree.topLevelItem(0)->childCount(), 2);
+}
+
+void FunctionUnitTest::foodTreePairsSubGroupsByTheirGroupNumber()
+{
+    // Group numbers of every kind: ASCII in either case, wider characters,
+    // too short, NULL; and groups of fewer than two characters, which take
+    // every sub-group that begins with their whole text.
+    const QStringList groups = {"01-谷类", "ab-字母", "AB-大写", "一类-汉字", "1", "", "é1-重音", "Éx-重音"};
+    const QList<QVariant> numbers = {"01", "AB", "ab", "aB", "一类", "一", "1", "10", QVariant(), "", "é1", "É1",
+                                     "01 ", "0"};
+    for (const QString &g : groups)
+        exec("INSERT INTO FoodKind_tb VALUES (?)", {g});
+    for (qsizetype i = 0; i < numbers.size(); ++i)
+        exec("INSERT INTO FoodKindSub_tb VALUES (?, ?, ?)", {numbers.at(i), QStringLiteral("s%1").arg(i), i});
+
+    QString error;
+    const QList<FoodTreeNode> nodes = FoodTreeNodes(&error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QCOMPARE(nodes.size(), groups.size());
+    for (qsizetype n = 0; n < groups.size(); ++n) {
+        const QString &g = groups.at(n);
+        const QString prefix = g.size() >= 2 ? g.left(2) : g;
+        QStringList expected;
+        for (qsizetype i = 0; i < numbers.size(); ++i) {
+            const QString number = numbers.at(i).toString();
+            if (number.startsWith(prefix, Qt::CaseInsensitive) && number.size() >= prefix.size()
+                && (g.size() < 2 || number.size() >= 2))
+                expected << QStringLiteral("s%1").arg(i);
+        }
+        QCOMPARE(nodes.at(n).text, g);
+        QCOMPARE(nodes.at(n).children, expected);
+    }
+    // Spot checks of the rule above.
+    QCOMPARE(nodes.at(1).children, QStringList({"s1", "s2", "s3"}));
+    QCOMPARE(nodes.at(3).children, QStringList({"s4"}));
+    QCOMPARE(nodes.at(4).children, QStringList({"s6", "s7"}));
+    QCOMPARE(nodes.at(5).children.size(), numbers.size() - 1); // all but the NULL number
+    QCOMPARE(nodes.at(6).children, QStringList({"s10", "s11"}));
+    QVERIFY(nodes.at(7).children.isEmpty());
 }
 
 void FunctionUnitTest::dishTreeAndKindCombo()

@@ -448,6 +448,14 @@ QByteArray Read::bytes(int column) const
     return b ? QByteArray(static_cast<const char *>(b), sqlite3_column_bytes(m_stmt, column)) : QByteArray();
 }
 
+QByteArrayView Read::view(int column) const
+{
+    if (!m_stmt)
+        return {};
+    const void *b = sqlite3_column_blob(m_stmt, column);
+    return b ? QByteArrayView(static_cast<const char *>(b), sqlite3_column_bytes(m_stmt, column)) : QByteArrayView();
+}
+
 QString Read::text(int column) const
 {
     if (!m_stmt)

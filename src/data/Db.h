@@ -5,6 +5,7 @@
 //
 // A statement on a connection that is not open never fails silently: its
 // result carries a message saying the database is not open and why.
+#include <QByteArrayView>
 #include <QSqlDatabase>
 #include <QString>
 #include <QVariantList>
@@ -128,6 +129,8 @@ public:
     int type(int column) const;
     // A text or blob value's bytes as stored (UTF-8 for a text).
     QByteArray bytes(int column) const;
+    // The same bytes without a copy, valid until the next step.
+    QByteArrayView view(int column) const;
     QString text(int column) const;
     qint64 integer(int column) const;
     double number(int column) const;

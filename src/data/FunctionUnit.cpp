@@ -185,20 +185,13 @@ QList<FoodTreeNode> FoodTreeNodes(QString *error)
 {
     clearError(error);
     QList<FoodTreeNode> nodes;
+    bool shortGroup = false; // a group text of fewer than two characters
     {
         sql::Read r(QStringLiteral("SELECT FoodGroup FROM FoodKind_tb ORDER BY rowid"));
-        while (r.next())
+        while (r.next()) {
             nodes.append({r.text(0).trimmed(), {}});
-        if (!r.ok()) {
-            fail(error, r);
-            return {};
+            shortGroup = shortGroup || nodes.constLast().text.size() < 2;
         }
-    }
-    QList<QPair<QString, QString>> subs;
-    {
-        sql::Read r(QStringLiteral("SELECT FoodGroup, FoodGroupSub FROM FoodKindSub_tb ORDER BY rowid"));
-        while (r.next())
-            subs.append({r.text(0), r.text(1).trimmed()});
         if (!r.ok()) {
             fail(error, r);
             return {};
@@ -206,27 +199,58 @@ QList<FoodTreeNode> FoodTreeNodes(QString *error)
     }
 
     // A sub-group belongs to every group whose text starts with its group
-    // number: the sub-groups by their first two characters (case folded),
-    // in table order, so that each group finds its own at once.
-    // (The key: both characters case folded, in one number.)
-    const auto key = [](const QString &t) {
-        return (quint32(t.at(0).toCaseFolded().unicode()) << 16) | t.at(1).toCaseFolded().unicode();
+    // number. Both are compared by their first two characters, case folded,
+    // in one number; a group number of two ASCII characters (all of them, in
+    // practice) is read from its bytes without making a text of it.
+    const auto key = [](QChar a, QChar b) {
+        return (quint32(a.toCaseFolded().unicode()) << 16) | b.toCaseFolded().unicode();
     };
-    QHash<quint32, QStringList> byGroup;
-    byGroup.reserve(nodes.size());
-    for (const auto &sub : std::as_const(subs)) {
-        if (sub.first.size() >= 2)
-            byGroup[key(sub.first)].append(sub.second);
+    struct Sub {
+        quint32 key;
+        bool keyed; // the group number has two characters or more
+        QString group; // only kept for a group text shorter than two characters
+        QString text;
+    };
+    QList<Sub> subs;
+    subs.reserve(128);
+    {
+        sql::Read r(QStringLiteral("SELECT FoodGroup, FoodGroupSub FROM FoodKindSub_tb ORDER BY rowid"));
+        while (r.next()) {
+            Sub sub{0, false, {}, r.text(1).trimmed()};
+            const QByteArrayView number = r.view(0);
+            if (number.size() >= 2 && uchar(number[0]) < 0x80 && uchar(number[1]) < 0x80) {
+                sub.key = key(QLatin1Char(number[0]), QLatin1Char(number[1]));
+                sub.keyed = true;
+            }
+            if (!sub.keyed || shortGroup) {
+                sub.group = r.text(0);
+                if (!sub.keyed && sub.group.size() >= 2) {
+                    sub.key = key(sub.group.at(0), sub.group.at(1));
+                    sub.keyed = true;
+                }
+            }
+            subs.append(std::move(sub));
+        }
+        if (!r.ok()) {
+            fail(error, r);
+            return {};
+        }
     }
+
     for (FoodTreeNode &node : nodes) {
         if (node.text.size() >= 2) {
-            node.children = byGroup.value(key(node.text));
+            const quint32 k = key(node.text.at(0), node.text.at(1));
+            node.children.reserve(std::count_if(subs.cbegin(), subs.cend(),
+                                                [k](const Sub &sub) { return sub.keyed && sub.key == k; }));
+            for (const Sub &sub : std::as_const(subs)) {
+                if (sub.keyed && sub.key == k)
+                    node.children.append(sub.text);
+            }
             continue;
         }
-        const QString group = node.text;
-        for (const auto &sub : std::as_const(subs)) {
-            if (sub.first.startsWith(group, Qt::CaseInsensitive))
-                node.children.append(sub.second);
+        for (const Sub &sub : std::as_const(subs)) {
+            if (sub.group.startsWith(node.text, Qt::CaseInsensitive))
+                node.children.append(sub.text);
         }
     }
     return nodes;

@@ -529,6 +529,28 @@ void BrowserTest::sortsOfLargeTablesReadAnIndexInTheSameOrder()
             }
         }
     }
+    // Unsorted, the rows are in table order, whichever index the filter
+    // reads: the codes', the names' (a search), or none (all rows); also
+    // once most rows are gone and the rest lie far apart.
+    const auto tableOrder = [](const QString &where) {
+        return texts(QStringLiteral("SELECT CODE FROM Amino_tb WHERE %1 ORDER BY rowid").arg(where));
+    };
+    browser::Filter byInitials;
+    QVERIFY(browser::searchFilter(QStringLiteral("B"), &byInitials));
+    for (int round = 0; round < 2; ++round) {
+        for (const auto &[filter, where] :
+             {std::pair{browser::prefixFilter(QString()), QStringLiteral("1")},
+              std::pair{browser::prefixFilter(QStringLiteral("2-")), QStringLiteral("CODE LIKE '2-%'")},
+              std::pair{byInitials, QStringLiteral("FoodName LIKE '%B%' OR PYJM LIKE '%B%'")}}) {
+            browser::CompositionRows rows;
+            QVERIFY(rows.load(browser::pageStatement(Page::Amino, filter)));
+            const QStringList want = tableOrder(where);
+            QVERIFY(want.size() > 1);
+            QCOMPARE(modelCodes(rows), want);
+        }
+        QVERIFY(fixtures::run(QStringLiteral("DELETE FROM Amino_tb WHERE rowid % 97 <> 1")));
+    }
+
     QCOMPARE(indexes(QStringLiteral("Amino_tb")), (QStringList{"Amino_tb_by_LYS", "Amino_tb_by_PYJM"}));
     QCOMPARE(indexes(QStringLiteral("Fatty_tb")), QStringList());
 

@@ -9,8 +9,59 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <bit>
+#include <vector>
 
 namespace nqb::browser {
+
+namespace {
+
+// Puts row identifiers in ascending order. Those of a table lie
+// close together (rowids count up from 1), so they are marked in a bitmap of
+// their range and read back from it, which at 200 000 rows is a small part of
+// a sort's time; identifiers spread over a range many times their number are
+// sorted.
+void putInOrder(QVector<qint64> &ids)
+{
+    if (ids.size() < 2 || std::is_sorted(ids.cbegin(), ids.cend()))
+        return;
+    const auto [lo, hi] = std::minmax_element(ids.cbegin(), ids.cend());
+    const qint64 low = *lo;
+    const quint64 range = quint64(*hi) - quint64(low);
+    if (range / 64 > quint64(ids.size())) {
+        std::sort(ids.begin(), ids.end());
+        return;
+    }
+    std::vector<quint64> bits(size_t(range / 64 + 1), 0);
+    for (const qint64 id : std::as_const(ids)) {
+        const quint64 at = quint64(id) - quint64(low);
+        const quint64 bit = quint64(1) << (at % 64);
+        if (bits[size_t(at / 64)] & bit) { // not distinct after all
+            std::sort(ids.begin(), ids.end());
+            return;
+        }
+        bits[size_t(at / 64)] |= bit;
+    }
+    qsizetype out = 0;
+    for (size_t w = 0; w < bits.size(); ++w) {
+        for (quint64 word = bits[w]; word; word &= word - 1)
+            ids[out++] = qint64(quint64(low) + w * 64 + quint64(std::countr_zero(word)));
+    }
+}
+
+// A run of identifiers of equal values in ascending order: read from an
+// index it is in order already, or (read backwards) in reverse.
+void putRunInOrder(qint64 *begin, qint64 *end)
+{
+    if (std::is_sorted(begin, end))
+        return;
+    if (std::is_sorted(begin, end, std::greater<>()))
+        std::reverse(begin, end);
+    else
+        std::sort(begin, end);
+}
+
+} // namespace
 
 CompositionRows::CompositionRows(QObject *parent)
     : QAbstractTableModel(parent)
@@ -69,7 +120,7 @@ Result CompositionRows::reload()
             ids.append(q.integer(0));
         if (!q.ok())
             return q.status();
-        std::sort(ids.begin(), ids.end());
+        putInOrder(ids);
     } else {
         const Result r = sortedIds(fields.at(sortIndex), &ids);
         if (!r)
@@ -101,7 +152,7 @@ Result CompositionRows::sortedIds(const QString &field, QVector<qint64> *ids) co
     double number = 0;
     QByteArray bytes;
     qsizetype run = 0; // where the run of values equal to the last one begins
-    const auto endRun = [&] { std::sort(ids->begin() + run, ids->end()); };
+    const auto endRun = [&] { putRunInOrder(ids->data() + run, ids->data() + ids->size()); };
     while (q.next()) {
         const qint64 id = q.integer(0);
         const int t = q.type(1);
@@ -135,7 +186,7 @@ Result CompositionRows::sortedIds(const QString &field, QVector<qint64> *ids) co
     if (!q.ok())
         return q.status();
     endRun();
-    std::sort(empty.begin(), empty.end());
+    putInOrder(empty);
     ids->append(empty);
     return succeeded(int(ids->size()));
 }

@@ -98,6 +98,8 @@ Replica::Replica(const QString &path)
     exec(("PRAGMA journal_mode=" + journal).constData());
     exec(("PRAGMA synchronous=" + sync).constData());
     exec("PRAGMA foreign_keys=ON");
+    if (mode.exec(QStringLiteral("PRAGMA cache_size")) && mode.next())
+        exec(("PRAGMA cache_size=" + mode.value(0).toString().toLatin1()).constData());
 }
 
 Replica::~Replica()

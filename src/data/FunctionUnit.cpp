@@ -589,12 +589,19 @@ PickListing SearchListing(FoodKind kind, const QString &text, const QString &col
     const QString table = foods ? QStringLiteral("Nutri_tb") : QStringLiteral("CateNutri_tb");
     QVariantList binds;
     const QString where = sql::containsCondition({QStringLiteral("FoodName"), QStringLiteral("PYJM")}, text, &binds);
-    // The search reads the index of names and initials; the rows it finds
-    // are read by their rowids, in the names' order, and the identifiers are
-    // put back in table order here.
-    sql::Read r(QStringLiteral("SELECT %1, %2, rowid FROM %3 WHERE rowid IN (SELECT rowid FROM %3 WHERE %4) ORDER BY %5")
-                    .arg(pickListNameField(kind), foods ? QStringLiteral("Code") : QStringLiteral("FOODID"), table,
-                         where, order),
+    // The search reads the index of names, initials and identifiers, and the
+    // identifiers are put back in table order here. Ordered by a nutrient,
+    // the rows it finds are read by their rowids; ordered by name or
+    // identifier the index holds all that is shown, and "+" keeps SQLite
+    // from walking another index in that order and the table for the names.
+    const QString name = pickListNameField(kind);
+    const QString id = foods ? QStringLiteral("Code") : QStringLiteral("FOODID");
+    const bool byNutrient = column.trimmed().compare(QLatin1String("none"), Qt::CaseInsensitive) != 0;
+    sql::Read r(byNutrient ? QStringLiteral("SELECT %1, %2, rowid FROM %3 WHERE rowid IN (SELECT rowid FROM %3 WHERE %4) "
+                                            "ORDER BY %5")
+                                 .arg(name, id, table, where, order)
+                           : QStringLiteral("SELECT %1, %2, rowid FROM %3 WHERE %4 ORDER BY +%5")
+                                 .arg(name, id, table, where, order),
                 binds);
     PickListing out;
     std::vector<std::pair<qint64, QString>> found;

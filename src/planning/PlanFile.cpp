@@ -604,20 +604,30 @@ private:
         m_p += n;
         return true;
     }
+    // The rest of an array after its '[': items separated by ',' up to ']'.
+    template <typename Item>
+    bool items(Item item)
+    {
+        if (take(']'))
+            return true;
+        do {
+            if (!item())
+                return false;
+        } while (take(','));
+        return take(']');
+    }
     bool columns(PlanDocument *out)
     {
         if (!take('['))
             return false;
         out->columnsIsArray = true;
-        if (take(']'))
-            return true;
-        do {
+        return items([&] {
             QString name;
             if (!string(&name))
                 return false;
             out->columns << std::move(name);
-        } while (take(','));
-        return take(']');
+            return true;
+        });
     }
     bool cell(PlanCell *out)
     {
@@ -637,27 +647,24 @@ private:
         if (!take('['))
             return false;
         out->rowsIsArray = true;
-        if (take(']'))
-            return true;
-        do {
+        return items([&] {
             if (!take('['))
                 return false;
             PlanRow row;
             row.isArray = true;
             row.cells.reserve(kPlanColumns);
-            if (!take(']')) {
-                do {
-                    PlanCell c;
-                    if (!cell(&c))
-                        return false;
-                    row.cells << std::move(c);
-                } while (take(','));
-                if (!take(']'))
+            const bool whole = items([&] {
+                PlanCell c;
+                if (!cell(&c))
                     return false;
-            }
+                row.cells << std::move(c);
+                return true;
+            });
+            if (!whole)
+                return false;
             out->rows << std::move(row);
-        } while (take(','));
-        return take(']');
+            return true;
+        });
     }
 
     const char *m_p;

@@ -370,8 +370,7 @@ bool Read::bindAll(const QVariantList &binds)
     }
     for (int i = 0; i < binds.size(); ++i) {
         if (!bind(m_stmt, i + 1, binds.at(i))) {
-            sqlite3 *h = sqlite3_db_handle(m_stmt);
-            fail(QString::fromUtf8(sqlite3_errmsg(h)), sqlite3_errcode(h));
+            bindFailed();
             return false;
         }
     }

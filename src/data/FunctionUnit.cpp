@@ -300,10 +300,9 @@ QString DishKindOf(const QString &label)
 
 bool ListSearch(FoodKind table, const QString &text, QString *error)
 {
-    const bool foods = table == FoodKind::RawFood;
-    if (!SearchFood(foods ? QStringLiteral("Nutri_tb") : QStringLiteral("CateNutri_tb"), text, error))
+    if (!SearchFood(kindTable(table), text, error))
         return false;
-    return FillStrGridTmp(DM()->AQSearchFood(), foods ? QStringLiteral("Code") : QStringLiteral("FOODID"), error);
+    return FillStrGridTmp(DM()->AQSearchFood(), kindIdColumn(table), error);
 }
 
 bool ListFoodGroup(const QString &prefix, QString *error)
@@ -441,9 +440,8 @@ QString pickListNameField(FoodKind table)
 QString PickListSortStatement(FoodKind table, const QString &column, PickFallbackOrder fallback, QString *error)
 {
     clearError(error);
-    const bool foods = table == FoodKind::RawFood;
-    const QString t = foods ? QStringLiteral("Nutri_tb") : QStringLiteral("CateNutri_tb");
-    const QString id = t + (foods ? QStringLiteral(".Code") : QStringLiteral(".FOODID"));
+    const QString t = kindTable(table);
+    const QString id = t + QLatin1Char('.') + kindIdColumn(table);
     const QString name = t + QLatin1Char('.') + pickListNameField(table);
     const QString base = QStringLiteral("SELECT %1 FROM StrGrid_tmp, %2 WHERE StrGrid_tmp.TmpID = %3 ORDER BY  ")
                              .arg(name, t, id);
@@ -503,14 +501,11 @@ QStringList DishKindIds(const QString &kindId, QString *error)
 QStringList SearchIds(FoodKind kind, const QString &text, QString *error)
 {
     clearError(error);
-    const bool foods = kind == FoodKind::RawFood;
     QVariantList binds;
     const QString where = sql::containsCondition({QStringLiteral("FoodName"), QStringLiteral("PYJM")}, text, &binds);
     // Without an order SQLite reads the search index (name, initials and
     // code) instead of the whole table; the table order is restored here.
-    sql::Read r(QStringLiteral("SELECT rowid, %1 FROM %2 WHERE %3")
-                    .arg(foods ? QStringLiteral("Code") : QStringLiteral("FOODID"),
-                         foods ? QStringLiteral("Nutri_tb") : QStringLiteral("CateNutri_tb"), where),
+    sql::Read r(QStringLiteral("SELECT rowid, %1 FROM %2 WHERE %3").arg(kindIdColumn(kind), kindTable(kind), where),
                 binds);
     std::vector<std::pair<qint64, QString>> found;
     while (r.next())
@@ -523,15 +518,21 @@ QStringList SearchIds(FoodKind kind, const QString &text, QString *error)
 }
 
 namespace {
+// Whether a pick list sorted by column puts the richest first ("none" for no
+// nutrient).
+bool sortsByNutrient(const QString &column)
+{
+    return column.trimmed().compare(QLatin1String("none"), Qt::CaseInsensitive) != 0;
+}
+
 // The order of a pick list's names: richest first in column (or "none"),
 // then the fallback order; empty for "none" and Listed.
 bool pickListOrder(FoodKind kind, const QString &column, PickFallbackOrder fallback, QString *order, QString *error)
 {
-    const QString trimmed = column.trimmed();
     order->clear();
-    if (trimmed.compare(QLatin1String("none"), Qt::CaseInsensitive) != 0) {
+    if (sortsByNutrient(column)) {
         // Only a nutrient column of the composition block reaches the statement.
-        const int index = compositionIndex(trimmed);
+        const int index = compositionIndex(column.trimmed());
         if (index < 0) {
             fail(error, QObject::tr("%1 不是可用于排序的营养素。").arg(column));
             return false;
@@ -541,9 +542,7 @@ bool pickListOrder(FoodKind kind, const QString &column, PickFallbackOrder fallb
     if (fallback != PickFallbackOrder::Listed) {
         if (!order->isEmpty())
             *order += QStringLiteral(", ");
-        *order += (fallback == PickFallbackOrder::Name
-                       ? pickListNameField(kind)
-                       : (kind == FoodKind::RawFood ? QStringLiteral("Code") : QStringLiteral("FOODID")))
+        *order += (fallback == PickFallbackOrder::Name ? pickListNameField(kind) : kindIdColumn(kind))
                   + QStringLiteral(" ASC");
     }
     return true;
@@ -585,8 +584,7 @@ PickListing SearchListing(FoodKind kind, const QString &text, const QString &col
     QString order;
     if (!pickListOrder(kind, column, fallback, &order, error))
         return {};
-    const bool foods = kind == FoodKind::RawFood;
-    const QString table = foods ? QStringLiteral("Nutri_tb") : QStringLiteral("CateNutri_tb");
+    const QString table = kindTable(kind);
     QVariantList binds;
     const QString where = sql::containsCondition({QStringLiteral("FoodName"), QStringLiteral("PYJM")}, text, &binds);
     // The search reads the index of names, initials and identifiers, and the
@@ -595,9 +593,8 @@ PickListing SearchListing(FoodKind kind, const QString &text, const QString &col
     // identifier the index holds all that is shown, and "+" keeps SQLite
     // from walking another index in that order and the table for the names.
     const QString name = pickListNameField(kind);
-    const QString id = foods ? QStringLiteral("Code") : QStringLiteral("FOODID");
-    const bool byNutrient = column.trimmed().compare(QLatin1String("none"), Qt::CaseInsensitive) != 0;
-    sql::Read r(byNutrient ? QStringLiteral("SELECT %1, %2, rowid FROM %3 WHERE rowid IN (SELECT rowid FROM %3 WHERE %4) "
+    const QString id = kindIdColumn(kind);
+    sql::Read r(sortsByNutrient(column) ? QStringLiteral("SELECT %1, %2, rowid FROM %3 WHERE rowid IN (SELECT rowid FROM %3 WHERE %4) "
                                             "ORDER BY %5")
                                  .arg(name, id, table, where, order)
                            : QStringLiteral("SELECT %1, %2, rowid FROM %3 WHERE %4 ORDER BY +%5")
@@ -621,10 +618,9 @@ QStringList PickListNames(FoodKind kind, const QStringList &ids, const QString &
                           QString *error)
 {
     clearError(error);
-    const bool foods = kind == FoodKind::RawFood;
-    const QString id = foods ? QStringLiteral("Code") : QStringLiteral("FOODID");
+    const QString id = kindIdColumn(kind);
     const QString name = pickListNameField(kind);
-    const QString table = foods ? QStringLiteral("Nutri_tb") : QStringLiteral("CateNutri_tb");
+    const QString table = kindTable(kind);
     QString order;
     if (!pickListOrder(kind, column, fallback, &order, error))
         return {};

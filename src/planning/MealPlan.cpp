@@ -191,10 +191,9 @@ namespace {
 
 FoodRow readFood(FoodKind source, const QString &keyColumn, const QString &key, QString *error)
 {
-    const bool raw = source == FoodKind::RawFood;
-    const QString table = raw ? QStringLiteral("Nutri_tb") : QStringLiteral("CateNutri_tb");
-    const QString idColumn = raw ? QStringLiteral("Code") : QStringLiteral("FOODID");
-    const QString nameColumn = raw ? QStringLiteral("FoodName") : QStringLiteral("FOODNAME");
+    const QString table = kindTable(source);
+    const QString idColumn = kindIdColumn(source);
+    const QString nameColumn = source == FoodKind::RawFood ? QStringLiteral("FoodName") : QStringLiteral("FOODNAME");
     const QString sql = QStringLiteral("SELECT %1, %2, EDIBLE, %3 FROM %4 WHERE %5=? ORDER BY rowid LIMIT 1")
                             .arg(idColumn, nameColumn, joinColumns(compositionColumns()), table, keyColumn);
     // Run once per entry by the recomputations: prepared once.
@@ -219,8 +218,7 @@ FoodRow foodRowFromRecord(const QSqlRecord &record, FoodKind source)
 {
     FoodRow row;
     row.source = source;
-    const bool raw = source == FoodKind::RawFood;
-    const QString idColumn = raw ? QStringLiteral("Code") : QStringLiteral("FOODID");
+    const QString idColumn = kindIdColumn(source);
     // Field look-up by name is case-insensitive in QSqlRecord.
     row.code = record.value(idColumn).toString();
     row.name = record.value(QStringLiteral("FoodName")).toString();
@@ -237,11 +235,9 @@ FoodRow lookupFoodByCode(const QString &code, QString *error)
     const FoodKind first = isRawFoodCode(c) ? FoodKind::RawFood : FoodKind::Dish;
     const FoodKind second = first == FoodKind::RawFood ? FoodKind::Dish : FoodKind::RawFood;
     QString err;
-    FoodRow row = readFood(first, first == FoodKind::RawFood ? QStringLiteral("Code") : QStringLiteral("FOODID"),
-                           c, &err);
+    FoodRow row = readFood(first, kindIdColumn(first), c, &err);
     if (!row.found() && err.isEmpty())
-        row = readFood(second, second == FoodKind::RawFood ? QStringLiteral("Code") : QStringLiteral("FOODID"),
-                       c, &err);
+        row = readFood(second, kindIdColumn(second), c, &err);
     if (!err.isEmpty() && error)
         *error = err;
     return row;

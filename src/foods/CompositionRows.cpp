@@ -161,9 +161,9 @@ Result CompositionRows::sortedIds(const QString &field, QVector<qint64> *ids) co
             empty.append(id);
             continue;
         }
-        QByteArray b;
+        QByteArrayView b; // a text's bytes, copied only where a run begins
         if (!numeric) {
-            b = q.bytes(1);
+            b = q.view(1);
             if (t == SQLITE_TEXT && std::all_of(b.cbegin(), b.cend(), [](char c) { return c == ' '; })) {
                 empty.append(id);
                 continue;
@@ -179,7 +179,7 @@ Result CompositionRows::sortedIds(const QString &field, QVector<qint64> *ids) co
             run = ids->size();
             type = t;
             number = n;
-            bytes = std::move(b);
+            bytes = b.toByteArray();
         }
         ids->append(id);
     }
